@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+// The event log: "[yyyy-mm-dd hh:mm:ss]" + message + CR LF appended to
+// "log.txt" in the current directory, in GBK. Never fails towards the caller.
+// Callers in all threads share one lock, so lines are never dropped or mixed.
+class EventLog {
+public:
+    explicit EventLog(const platform::Clock& clock, std::string path = "log.txt")
+        : clock_(clock), path_(std::move(path))
+    {
+    }
+
+    void write(std::string_view message) const noexcept;
+    const std::string& path() const { return path_; }
+
+    static std::string formatLine(const platform::LocalDateTime& t, std::string_view message);
+
+private:
+    const platform::Clock& clock_;
+    std::string path_;
+};

@@ -1,0 +1,268 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdio>
+
+#include "account/http_client.h"
+#include "app/image_button.h"
+#include "cipher/string_cipher.h"
+#include "platform/gbk_codec.h"
+#include "vpn/phonebook_choice.h"
+
+namespace {
+
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+const char* lineText(int lineType)
+{
+    switch (lineType) {
+    case 1:
+        return "本地网通线路";
+    case 2:
+        return "本地电信线路";
+    case 3:
+        return "铁通或其他线路";
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Session& session, NodeChoice& nodeChoice,
+                       QWidget* parent)
+    : QWidget(parent),
+      config_(config),
+      services_(services),
+      session_(session),
+      nodeChoice_(nodeChoice),
+      settings_(config.paths.appDir),
+      log_(services.clock)
+{
+    buildUi();
+    connect(IsServer, &QCheckBox::toggled, this, &MainWindow::isServerClick);
+    connect(AutoConn, &QCheckBox::clicked, this, &MainWindow::autoConnClick);
+    connect(BsLogin, &QAbstractButton::clicked, this, &MainWindow::bsLoginClick);
+    connect(Username, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
+    connect(PassWord, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
+    connect(BsLogin, &ImageButton::mouseEntered, this, [this] { BsLogin->setPicture(loadResImage("loginb.bmp")); });
+    connect(BsLogin, &ImageButton::mouseLeft, this, [this] { BsLogin->setPicture(loadResImage("logina.bmp")); });
+    connect(BsReg, &ImageButton::mouseEntered, this, [this] { BsReg->setPicture(loadResImage("regb.bmp")); });
+    connect(BsReg, &ImageButton::mouseLeft, this, [this] { BsReg->setPicture(loadResImage("rega.bmp")); });
+    connect(X1, &QAction::triggered, this, &MainWindow::exitClick);
+    formCreate();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::formCreate()
+{
+    try {
+        const int mode = settings_.mode();
+        preparePhonebookAtStartup(mode);
+
+        const int lineType = settings_.lineType();
+        nodeChoice_.setLineType(lineType);
+        if (lineType != 0) {
+            LocalLineTypev->setText(qs(settings_.serverName()));
+            nodeChoice_.setServerIp(cipher::decryptText(settings_.server()));
+            if (const char* text = lineText(lineType))
+                ShowLine->setText(QString::fromUtf8(text));
+            if (lineType == 3)
+                setFullRelay(true);
+        }
+
+        // Checking the box runs its handler; leaving it unchecked runs nothing.
+        IsServer->setChecked(settings_.isServer());
+
+        currentButton_ = bsSkinSpeedButton1;
+        QDir resDir(qs(paths_.resDir));
+        if (resDir.exists()) {
+            const QPixmap pic = loadResImage("tuvekb.bmp");
+            if (!pic.isNull())
+                bsSkinSpeedButton1->setPicture(pic);
+        } else {
+            QDir().mkpath(qs(paths_.resDir));
+        }
+
+        setWindowTitle(qs(cipher::decryptText(kCaptionCipher)));
+    } catch (...) {
+        return;  // the remaining steps do not run
+    }
+    fetchAnnouncement();
+}
+
+void MainWindow::fetchAnnouncement()
+{
+    try {
+        HttpRequest request;
+        request.url = config_.portalBase + "/gonggao.txt";
+        request.headers = {http_headers::kUserAgent, http_headers::kAccept, http_headers::kContentType};
+        request.followRedirects = true;
+        const HttpResponse reply = services_.http.get(request);
+        if (!reply.ok)
+            return;
+        const std::string text = platform::gbkToUtf8(reply.body);
+        const size_t bar = text.find('|');
+        // Without a "|" the caption is empty and the link is the whole reply.
+        lblContent->setText(bar == std::string::npos ? QString() : qs(text.substr(0, bar)));
+        session_.announcementUrl = bar == std::string::npos ? text : text.substr(bar + 1);
+        QFont f = lblContent->font();
+        f.setUnderline(true);
+        lblContent->setFont(f);
+        lblContent->show();
+    } catch (...) {
+        lblContent->hide();
+        session_.announcementUrl.clear();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    formShow();
+}
+
+void MainWindow::formShow()
+{
+    try {
+        if (const QScreen* screen = this->screen()) {
+            const int outerWidth = frameGeometry().width();
+            move(screen->geometry().width() - outerWidth - 50, 50);
+        }
+        updateTrayIcon(TrayOperation::Add);
+
+        Username->setText(qs(cipher::decryptText(settings_.user())));
+        PassWord->setText(qs(cipher::decryptText(settings_.pass())));
+        Saveuserck->setChecked(settings_.saveInfo());
+        SavePassck->setChecked(settings_.savePwd());
+        const bool saveLogin = settings_.saveLogin();
+        AutoLoginck->setChecked(saveLogin);
+        if (saveLogin)
+            bsLoginClick();
+
+        session_.contactUrl = settings_.webQqUrl();
+
+        const QFont song(QStringLiteral("宋体"), 9);
+        setFont(song);
+        for (QLabel* l : {LocalLineTypev, Linkmodev, lblStatus, ShowLine, Viplabel, FreeUlb, ForgetPwlb, Boxgmlb,
+                          Loginstatelb, Userlabel, Servicelabel, Helplabel, Titlelb, Balancelb, Balancevlb, Expirelb,
+                          Expirevlb}) {
+            QFont f = l->font();
+            f.setFamily(song.family());
+            f.setPointSize(9);
+            l->setFont(f);
+        }
+    } catch (...) {
+        // silently ends the first showing
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (LoginPanel->isVisible())
+            BsLogin->click();
+        else if (Mainpanel->isVisible())
+            BConn->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::preparePhonebookAtStartup(int mode)
+{
+    const PhonebookChoice choice = choosePhonebook(mode, windowsVersionName(services_.osInfo.version()));
+    if (mode == 2) {
+        Linkmodev->setText(qs(choice.modeLabel));
+        settings_.setMode(2);
+    }
+    session_.entryName = choice.entryName;
+    const std::string file = paths_.tempDir + choice.entryName + ".sys";
+    session_.phonebookPath = services_.systemPaths.resolveShellPath(file);
+}
+
+void MainWindow::setFullRelay(bool on)
+{
+    IniFile(session_.phonebookPath).writeString(session_.entryName, "IpPrioritizeRemote", on ? "1" : "0");
+}
+
+void MainWindow::isServerClick()
+{
+    setFullRelay(IsServer->isChecked());
+    settings_.setIsServer(IsServer->isChecked());
+}
+
+void MainWindow::autoConnClick()
+{
+    settings_.setAutoConn(AutoConn->isChecked());
+}
+
+void MainWindow::bsLoginClick()
+{
+    session_.portalUser = Username->text().toStdString();
+    session_.portalPassword = PassWord->text().toStdString();
+}
+
+void MainWindow::updateTrayIcon(TrayOperation operation)
+{
+    switch (operation) {
+    case TrayOperation::Add:
+        if (!trayIcon_) {
+            trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
+            trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+            trayIcon_->setToolTip(QStringLiteral("Zavtrel"));
+            trayIcon_->setContextMenu(PopupMenu1);
+            connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) {
+                    showNormal();
+                    raise();
+                    activateWindow();
+                }
+            });
+        }
+        trayIcon_->show();
+        break;
+    case TrayOperation::Modify:
+        break;
+    case TrayOperation::Delete:
+        if (trayIcon_) {
+            trayIcon_->hide();
+            trayIcon_->deleteLater();
+            trayIcon_ = nullptr;
+        }
+        break;
+    }
+}
+
+void MainWindow::exitClick()
+{
+    if (!session_.entryName.empty())
+        services_.launcher.startDetached({"rasdial", session_.entryName, "/disconnect"});
+    for (const char* name : {"TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys"})
+        std::remove((paths_.tempDir + name).c_str());
+    updateTrayIcon(TrayOperation::Delete);
+    QApplication::quit();
+}
+
+QPixmap MainWindow::loadResImage(const std::string& name) const
+{
+    return QPixmap(qs(paths_.resDir + name));
+}

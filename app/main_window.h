@@ -1,0 +1,169 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/client_config.h"
+#include "app/event_log.h"
+#include "app/node_choice.h"
+#include "app/session.h"
+#include "app/settings.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QSystemTrayIcon;
+class QTimer;
+class ImageButton;
+
+// The client's one permanent window: the login panel and, after a login, the
+// logged-in panel with the connection page. Controls carry their names as
+// objectName so that tests and the other windows find them.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    MainWindow(const ClientConfig& config, AppServices& services, Session& session, NodeChoice& nodeChoice,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Creation steps, run once by the constructor; each failure ends them.
+    void formCreate();
+    // First showing; run once from the first show event.
+    void formShow();
+
+    enum class TrayOperation { Add, Modify, Delete };
+    void updateTrayIcon(TrayOperation operation);
+
+    const Settings& settings() const { return settings_; }
+    const EventLog& log() const { return log_; }
+    QMenu* popupMenu() const { return PopupMenu1; }
+
+    // Stored cipher texts of the window caption and the message-box title.
+    static constexpr const char* kCaptionCipher = "67B2C9276A4084F766F4805427BB2E0D";
+    static constexpr const char* kAppTitleCipher = "67B2C9276A4084F7EF5CF494D3F515EE";
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildUi();
+    void buildLoginPanel();
+    void buildLoggedInPanel();
+    void buildConnectionPage();
+    void buildMenuAndTimers();
+
+    // Later parts of the road plug in here.
+    void preparePhonebookAtStartup(int mode);
+    void setFullRelay(bool on);
+    void isServerClick();
+    void autoConnClick();
+    void bsLoginClick();
+    void exitClick();
+
+    void fetchAnnouncement();
+    QPixmap loadResImage(const std::string& name) const;
+
+    const ClientConfig config_;
+    const AppPaths& paths_ = config_.paths;
+    AppServices& services_;
+    Session& session_;
+    NodeChoice& nodeChoice_;
+    Settings settings_;
+    EventLog log_;
+    bool shownOnce_ = false;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QWidget* currentButton_ = nullptr;
+
+    // Login panel
+    QWidget* LoginPanel = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Image3 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* Username = nullptr;
+    QLabel* Label10 = nullptr;
+    QLineEdit* PassWord = nullptr;
+    QCheckBox* Saveuserck = nullptr;
+    QCheckBox* SavePassck = nullptr;
+    QCheckBox* AutoLoginck = nullptr;
+    QLabel* lblContent = nullptr;
+    ImageButton* BsLogin = nullptr;
+    ImageButton* BsReg = nullptr;
+    QLabel* Loginstatelb = nullptr;
+    QLabel* Yinsilb = nullptr;
+    QLabel* lbDuihuanshijian = nullptr;
+    QLabel* ForgetPwlb = nullptr;
+    QLabel* Image5 = nullptr;
+    QLabel* ContactQQ = nullptr;
+    QLabel* Boxgmlb = nullptr;
+
+    // Logged-in panel
+    QWidget* Panel1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image4 = nullptr;
+    QLabel* FreeUlb = nullptr;
+    QLabel* Usernamelb = nullptr;
+    QLabel* Balancelb = nullptr;
+    QLabel* Balancevlb = nullptr;
+    QLabel* Expirelb = nullptr;
+    QLabel* Expirevlb = nullptr;
+    QLabel* Viplabel = nullptr;
+    QLabel* ContactmQQ = nullptr;
+    QLabel* Userlabel = nullptr;
+    QLabel* Servicelabel = nullptr;
+    QLabel* Helplabel = nullptr;
+    QLabel* Userlabelbg = nullptr;
+    QLabel* Servicebg = nullptr;
+    QLabel* Helpbg = nullptr;
+    ImageButton* bsSkinSpeedButton1 = nullptr;
+    QLabel* Titlelb = nullptr;
+    QWidget* Mainpanel = nullptr;
+    QWidget* SoftPanel = nullptr;
+    QLabel* ShockwaveFlash1 = nullptr;
+
+    // Connection page
+    QGroupBox* AccelGroup = nullptr;
+    QLabel* LocalIP = nullptr;
+    QLabel* Localipv = nullptr;
+    QLabel* ShowLine = nullptr;
+    QLabel* LocalLineType = nullptr;
+    QLabel* LocalLineTypev = nullptr;
+    QPushButton* SetLine = nullptr;
+    QLabel* LinkMode = nullptr;
+    QLabel* Linkmodev = nullptr;
+    QPushButton* SetLinkMode = nullptr;
+    QCheckBox* AutoConn = nullptr;
+    QCheckBox* LinkADisc = nullptr;
+    QCheckBox* IsServer = nullptr;
+    QLabel* LineNet = nullptr;
+    QGroupBox* TrafficGroup = nullptr;
+    QLabel* ConnState = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Lxmit = nullptr;
+    QLabel* Lkb1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LRecv = nullptr;
+    QLabel* Lkb2 = nullptr;
+    QLabel* Linktime = nullptr;
+    QLabel* Linktimev = nullptr;
+    QLabel* lblStatus = nullptr;
+    QPushButton* BConn = nullptr;
+    QPushButton* AutoT = nullptr;
+
+    // Window-less components
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer5 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* ExitX1 = nullptr;
+    QAction* C1 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* L1 = nullptr;
+    QAction* W1 = nullptr;
+    QAction* X1 = nullptr;
+};

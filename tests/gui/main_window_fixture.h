@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "account/http_client.h"
+#include "app/client_application.h"
+#include "app/main_window.h"
+#include "app/message_boxes.h"
+#include "platform/gbk_codec.h"
+#include "tests/support/fakes.h"
+#include "tests/support/http_fixture.h"
+#include "tests/support/temp_dir.h"
+
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    struct Box {
+        std::string title, text;
+    };
+    void information(const std::string& title, const std::string& text) override { shown.push_back({title, text}); }
+    std::vector<Box> shown;
+};
+
+// A main window over a temporary program directory, a temporary "system"
+// temporary directory and a recording HTTP server standing in for the portal.
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempDir appDir;
+    TempDir systemTemp;
+    FakeClock clock;
+    FakeSystemPaths systemPaths{systemTemp.path()};
+    FakeOsInfo osInfo;
+    RecordingLauncher launcher;
+    CurlHttpClient http;
+    RecordingMessageBoxes boxes;
+    AppServices services{clock, systemPaths, osInfo, launcher, http, boxes};
+    std::string announcement = "公告|http://portal/notice";
+    int announcementStatus = 200;
+    RecordingHttpServer portal{[this](const std::string& target) {
+        if (target == "//gonggao.txt")
+            return RecordingHttpServer::Reply{announcementStatus, platform::utf8ToGbk(announcement), {}};
+        return RecordingHttpServer::Reply{404, "", {}};
+    }};
+    std::unique_ptr<ClientApplication> client;
+
+    ClientConfig config()
+    {
+        ClientConfig c;
+        c.paths = AppPaths::forAppDir(appDir.path(), systemPaths);
+        c.portalBase = portal.base();
+        c.contentBase = portal.base() + "content/";
+        c.defaultServerIp = "127.0.0.1";
+        return c;
+    }
+
+    void writeSettings(const std::string& utf8Text) { writeBytes(appDir.file("zvtad.INI"), platform::utf8ToGbk(utf8Text)); }
+
+    MainWindow& start(bool show = true)
+    {
+        client = std::make_unique<ClientApplication>(config(), services);
+        if (show)
+            client->mainWindow().show();
+        return client->mainWindow();
+    }
+
+    template <typename T = QWidget>
+    T* w(const char* name)
+    {
+        T* found = client->mainWindow().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    std::string text(const char* name)
+    {
+        if (auto* l = client->mainWindow().findChild<QLabel*>(QString::fromLatin1(name)))
+            return l->text().toStdString();
+        if (auto* e = client->mainWindow().findChild<QLineEdit*>(QString::fromLatin1(name)))
+            return e->text().toStdString();
+        if (auto* b = client->mainWindow().findChild<QAbstractButton*>(QString::fromLatin1(name)))
+            return b->text().toStdString();
+        ADD_FAILURE() << "no control " << name;
+        return {};
+    }
+    bool checked(const char* name) { return w<QCheckBox>(name)->isChecked(); }
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A raw HTTP/1.1 server on 127.0.0.1 that records each request's exact bytes
+// (request line and headers) and answers with a scripted reply.
+class RecordingHttpServer {
+public:
+    struct Reply {
+        int status = 200;
+        std::string body;
+        std::vector<std::string> headers;  // extra "Name: value" lines
+    };
+    using Handler = std::function<Reply(const std::string& requestTarget)>;
+
+    explicit RecordingHttpServer(Handler handler);
+    ~RecordingHttpServer();
+
+    int port() const { return port_; }
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    // Raw head (request line + headers, up to the empty line) of each request.
+    std::vector<std::string> requests() const;
+
+private:
+    void serve();
+    Handler handler_;
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    mutable std::mutex lock_;
+    std::vector<std::string> requests_;
+    bool stopping_ = false;
+};
