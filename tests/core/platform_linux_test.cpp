@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,4 +53,46 @@ TEST(LinuxPlatform, StartsProgramsFromAnArgumentVectorWithoutAShell)
     EXPECT_TRUE(fileExists(name));
     EXPECT_FALSE(fileExists(dir.file("a")));
     EXPECT_FALSE(launcher.startDetached({"/nonexistent/program"}));
+}
+
+#include <cstring>
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include "platform/linux/tun_device.h"
+
+// Runs the body in a fresh network namespace on a child process, so nothing
+// touches the machine's own interfaces.
+TEST(LinuxPlatform, PersistentTunWithPppLinkType)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root for a network namespace";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNET) != 0)
+            _exit(10);
+        auto tun = platform::TunDevice::open("zvt%d", platform::TunDevice::kLinkPpp, true);
+        if (!tun)
+            _exit(11);
+        if (!tun->configure("10.64.0.2", "10.64.0.1"))
+            _exit(12);
+        // /sys shows the namespace it was mounted in, so ask the kernel directly.
+        const int sock = socket(AF_INET, SOCK_DGRAM, 0);
+        ifreq ifr{};
+        std::strncpy(ifr.ifr_name, tun->name().c_str(), IFNAMSIZ - 1);
+        if (ioctl(sock, SIOCGIFHWADDR, &ifr) != 0 || ifr.ifr_hwaddr.sa_family != 512)
+            _exit(13);
+        close(sock);
+        const std::string name = tun->name();
+        tun.reset();
+        if (if_nametoindex(name.c_str()) == 0)
+            _exit(14);  // persistent: outlives the descriptor
+        if (!platform::TunDevice::removePersistent(name) || if_nametoindex(name.c_str()) != 0)
+            _exit(15);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
