@@ -20,6 +20,12 @@
 #include "platform/gbk_codec.h"
 #include "vpn/phonebook_choice.h"
 
+// The images live in the GUI library, which is static: register them once.
+static void initImages()
+{
+    Q_INIT_RESOURCE(images);
+}
+
 namespace {
 
 QString qs(const std::string& s)
@@ -53,6 +59,7 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
       settings_(config.paths.appDir),
       log_(services.clock)
 {
+    initImages();
     buildUi();
     connect(IsServer, &QCheckBox::toggled, this, &MainWindow::isServerClick);
     connect(AutoConn, &QCheckBox::clicked, this, &MainWindow::autoConnClick);

@@ -31,6 +31,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exit 0
 fi
 
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 display=:57
 Xvfb "$display" -screen 0 1024x720x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
