@@ -47,6 +47,8 @@ int runClient()
 
     QApplication::setQuitOnLastWindowClosed(false);
     ClientApplication client(config, services);
+    QObject::connect(&client.mainWindow(), &MainWindow::programEndRequested, qApp, &QApplication::quit,
+                     Qt::QueuedConnection);
     client.mainWindow().show();
     const int rc = QApplication::exec();
     trimmer.stop();

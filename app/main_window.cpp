@@ -63,7 +63,7 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
     buildUi();
     connect(IsServer, &QCheckBox::toggled, this, &MainWindow::isServerClick);
     connect(AutoConn, &QCheckBox::clicked, this, &MainWindow::autoConnClick);
-    connect(BsLogin, &QAbstractButton::clicked, this, &MainWindow::bsLoginClick);
+    connect(BsLogin, &QAbstractButton::clicked, this, &MainWindow::bsLoginButtonClicked);
     connect(Username, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
     connect(PassWord, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
     connect(BsLogin, &ImageButton::mouseEntered, this, [this] { BsLogin->setPicture(loadResImage("loginb.bmp")); });
@@ -71,6 +71,7 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
     connect(BsReg, &ImageButton::mouseEntered, this, [this] { BsReg->setPicture(loadResImage("regb.bmp")); });
     connect(BsReg, &ImageButton::mouseLeft, this, [this] { BsReg->setPicture(loadResImage("rega.bmp")); });
     connect(X1, &QAction::triggered, this, &MainWindow::exitClick);
+    connectLinks();
     formCreate();
 }
 
@@ -208,24 +209,34 @@ void MainWindow::preparePhonebookAtStartup(int mode)
 
 void MainWindow::setFullRelay(bool on)
 {
+    // Without a written phonebook there is nothing to rewrite.
+    if (session_.phonebookPath.empty())
+        return;
     IniFile(session_.phonebookPath).writeString(session_.entryName, "IpPrioritizeRemote", on ? "1" : "0");
+}
+
+void MainWindow::reportWriteError(const IniWriteError& e)
+{
+    services_.messageBoxes.information(session_.appTitle, e.what());
 }
 
 void MainWindow::isServerClick()
 {
-    setFullRelay(IsServer->isChecked());
-    settings_.setIsServer(IsServer->isChecked());
+    try {
+        setFullRelay(IsServer->isChecked());
+        settings_.setIsServer(IsServer->isChecked());
+    } catch (const IniWriteError& e) {
+        reportWriteError(e);
+    }
 }
 
 void MainWindow::autoConnClick()
 {
-    settings_.setAutoConn(AutoConn->isChecked());
-}
-
-void MainWindow::bsLoginClick()
-{
-    session_.portalUser = Username->text().toStdString();
-    session_.portalPassword = PassWord->text().toStdString();
+    try {
+        settings_.setAutoConn(AutoConn->isChecked());
+    } catch (const IniWriteError& e) {
+        reportWriteError(e);
+    }
 }
 
 void MainWindow::updateTrayIcon(TrayOperation operation)
@@ -266,7 +277,22 @@ void MainWindow::exitClick()
     for (const char* name : {"TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys"})
         std::remove((paths_.tempDir + name).c_str());
     updateTrayIcon(TrayOperation::Delete);
-    QApplication::quit();
+    emit programEndRequested();
+}
+
+void MainWindow::bConnClick()
+{
+    // The connection controller takes over here.
+}
+
+void MainWindow::startConfigFetch()
+{
+    // The remote configuration fetch takes over here.
+}
+
+void MainWindow::openNewsWindow()
+{
+    // The news window takes over here.
 }
 
 QPixmap MainWindow::loadResImage(const std::string& name) const

@@ -39,6 +39,11 @@ public:
     enum class TrayOperation { Add, Modify, Delete };
     void updateTrayIcon(TrayOperation operation);
 
+    // Login button, also run by the automatic login of the first showing.
+    // Throws IniWriteError when the choices cannot be stored.
+    void bsLoginClick();
+    void applyAutoConnect();
+
     const Settings& settings() const { return settings_; }
     const EventLog& log() const { return log_; }
     QMenu* popupMenu() const { return PopupMenu1; }
@@ -46,6 +51,11 @@ public:
     // Stored cipher texts of the window caption and the message-box title.
     static constexpr const char* kCaptionCipher = "67B2C9276A4084F766F4805427BB2E0D";
     static constexpr const char* kAppTitleCipher = "67B2C9276A4084F7EF5CF494D3F515EE";
+
+signals:
+    // The program must end now (update required, service stopped, account
+    // refused, exit command).
+    void programEndRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,7 +73,23 @@ private:
     void setFullRelay(bool on);
     void isServerClick();
     void autoConnClick();
-    void bsLoginClick();
+    void reportWriteError(const IniWriteError& e);
+    void bsLoginButtonClicked();
+    void loginExchange();
+    void showLoginFailure(const char* text);
+    void applyVipLayout();
+    void applyFreeLayout();
+    void freeUlbClick();
+
+    void connectLinks();
+    void openAddress(const std::string& address);
+    std::string signedAddress(const char* page) const;
+    std::string kickAddress() const;
+
+    // Filled by the connection and content parts of the client.
+    void bConnClick();
+    void startConfigFetch();
+    void openNewsWindow();
     void exitClick();
 
     void fetchAnnouncement();

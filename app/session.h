@@ -15,6 +15,9 @@ struct Session {
     bool vipAccount = false;
     std::string nodeListFile = "Free.INI";
     std::string appTitle = "Zavtrel";
+    std::string newsTitle;
+    std::string newsWidth;
+    std::string newsHeight;
 
     // Connection policy of free accounts
     std::string linkMinutes;

@@ -40,11 +40,20 @@ protected:
     AppServices services{clock, systemPaths, osInfo, launcher, http, boxes};
     std::string announcement = "公告|http://portal/notice";
     int announcementStatus = 200;
+    // Answers every portal request but the announcement; replies are UTF-8
+    // here and go out as GBK.
+    std::function<RecordingHttpServer::Reply(const std::string& target)> route;
     RecordingHttpServer portal{[this](const std::string& target) {
         if (target == "//gonggao.txt")
             return RecordingHttpServer::Reply{announcementStatus, platform::utf8ToGbk(announcement), {}};
+        if (route) {
+            auto r = route(target);
+            r.body = platform::utf8ToGbk(r.body);
+            return r;
+        }
         return RecordingHttpServer::Reply{404, "", {}};
     }};
+    bool programEnded = false;
     std::unique_ptr<ClientApplication> client;
 
     ClientConfig config()
@@ -61,7 +70,10 @@ protected:
 
     MainWindow& start(bool show = true)
     {
+        client.reset();
         client = std::make_unique<ClientApplication>(config(), services);
+        programEnded = false;
+        QObject::connect(&client->mainWindow(), &MainWindow::programEndRequested, [this] { programEnded = true; });
         if (show)
             client->mainWindow().show();
         return client->mainWindow();
