@@ -10,6 +10,12 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 bin="$root/build/default/bin"
 
+# First run: remember the demo account and log in automatically.
+settings="$bin/zvtad.INI"
+if [ ! -e "$settings" ]; then
+  printf '[Main]\r\nUser=3B3F1FA5E90F529F\r\nPass=28D1F9FA43763FC4\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\n' >"$settings"
+fi
+
 port=18080
 "$bin/zavtrel-service" --port "$port" &
 service=$!
