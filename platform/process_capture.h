@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct CaptureResult {
+    enum class Failure {
+        None, // the program ran; output is what it wrote
+        Pipe, // "Can not create pipe!"
+        Process, // "can not create process"
+        Other, // "error!"
+    };
+    Failure failure = Failure::None;
+    // What the program wrote to its standard output, or the failure's fixed
+    // text.
+    std::string output;
+};
+
+// Runs a program and captures its standard output (the dial tool). A run
+// first ends the program that the previous run of this object started, if it
+// is still running, so only one dial tool is ever left behind. There is no
+// time-out: the program decides when it is done. Safe to call from several
+// threads at once.
+class ProcessCapture {
+public:
+    static constexpr const char* kPipeFailure = "Can not create pipe!";
+    static constexpr const char* kProcessFailure = "can not create process";
+    static constexpr const char* kOtherFailure = "error!";
+
+    virtual ~ProcessCapture() = default;
+    // argv[0] is looked up on PATH when it has no "/".
+    virtual CaptureResult runAndCapture(const std::vector<std::string>& argv) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,79 @@
+#include "tools/rasdial/phonebook_entry.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "app/ini_file.h"
+#include "tools/rasdial/ras_error.h"
+
+namespace {
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The section header's own spelling of the entry, as the private-profile
+// functions match it (trimmed, ASCII case ignored).
+std::optional<std::string> findSection(const std::string& bytes, const std::string& entry)
+{
+    std::istringstream in(bytes);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string_view t = trim(line);
+        if (t.empty() || t.front() != '[')
+            continue;
+        const size_t close = t.find(']');
+        const std::string_view name = trim(t.substr(1, close == std::string_view::npos ? t.npos : close - 1));
+        if (sameName(name, entry))
+            return std::string(name);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<PhonebookEntry, int> PhonebookEntry::load(const std::string& path, const std::string& entry)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ras::kCannotOpenPhonebook;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (entry.empty())
+        return ras::kCannotFindPhonebookEntry;
+    const auto section = findSection(bytes.str(), entry);
+    if (!section)
+        return ras::kCannotFindPhonebookEntry;
+
+    const IniFile ini(path);
+    PhonebookEntry e;
+    e.name = *section;
+    e.vpnStrategy = ini.readInt(entry, "VpnStrategy", 0);
+    e.dataEncryption = ini.readInt(entry, "DataEncryption", 0);
+    e.ipPrioritizeRemote = ini.readBool(entry, "IpPrioritizeRemote", false);
+    e.ipHeaderCompression = ini.readBool(entry, "IpHeaderCompression", false);
+    e.phoneNumber = ini.readString(entry, "PhoneNumber");
+    return e;
+}
