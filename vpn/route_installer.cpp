@@ -29,6 +29,12 @@ std::string_view trim(std::string_view s)
 
 std::uint32_t toAddress(std::string_view text)
 {
+    char buf[32];
+    if (text.size() < sizeof buf) {
+        text.copy(buf, text.size());
+        buf[text.size()] = '\0';
+        return inet_addr(buf);
+    }
     return inet_addr(std::string(text).c_str());
 }
 
