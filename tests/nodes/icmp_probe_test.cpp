@@ -31,6 +31,11 @@ struct ProbeCase {
     bool usesDatagram; // which socket the probe should end up with
 };
 
+void PrintTo(const ProbeCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class IcmpProbeTest : public ::testing::TestWithParam<ProbeCase> {
 protected:
     void SetUp() override
@@ -60,14 +65,15 @@ TEST_P(IcmpProbeTest, DelaysAsText)
         fastest = std::min(fastest, std::stoi(probe.ping(fast)));
     EXPECT_EQ(fastest, 0);
     const int d = std::stoi(probe.ping(slow));
+    // Whole milliseconds, and a busy machine only ever adds.
     EXPECT_GE(d, 40);
-    EXPECT_LE(d, 45);
+    EXPECT_LE(d, 50);
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(probe.ping(silent), "300");
     const double waited = msSince(start);
     EXPECT_GE(waited, 299.0);
-    EXPECT_LT(waited, 340.0);
+    EXPECT_LT(waited, 400.0);
 
     // Exactly one request each, as the system's own echo sends it.
     const auto requests = fixture->requests();
@@ -94,7 +100,7 @@ TEST_P(IcmpProbeTest, TextsThatSendNothingUseful)
              Case { std::string("10.200.0.1\0", 11), "300" }, Case { "192.0.2.1", "300" } }) {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(probe.ping(c.address), c.expected) << c.address;
-        EXPECT_LT(msSince(start), 50.0) << c.address;
+        EXPECT_LT(msSince(start), 150.0) << c.address;
     }
     EXPECT_TRUE(fixture->requests().empty());
 }
@@ -122,10 +128,10 @@ TEST_P(IcmpProbeTest, ConcurrentProbesGetTheirOwnReplies)
     }
     for (size_t i : { 0u, 1u }) {
         EXPECT_GE(std::stoi(results[i]), 60) << i;
-        EXPECT_LE(std::stoi(results[i]), 66) << i;
+        EXPECT_LE(std::stoi(results[i]), 75) << i;
     }
     EXPECT_GE(std::stoi(results[2]), 20);
-    EXPECT_LE(std::stoi(results[2]), 26);
+    EXPECT_LE(std::stoi(results[2]), 35);
     EXPECT_EQ(results[3], "300");
     const auto requests = fixture->requests();
     ASSERT_EQ(requests.size(), 4u);

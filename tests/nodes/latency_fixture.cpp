@@ -221,10 +221,17 @@ int LatencyFixture::requestsTo(const std::string& host) const
         requests_.begin(), requests_.end(), [&](const Request& r) { return r.destination == host; }));
 }
 
+std::vector<LatencyFixture::Answer> LatencyFixture::answers() const
+{
+    std::lock_guard g(lock_);
+    return answers_;
+}
+
 void LatencyFixture::clearRequests()
 {
     std::lock_guard g(lock_);
     requests_.clear();
+    answers_.clear();
 }
 
 LatencyFixture::Inside::Inside(const LatencyFixture& fixture)
@@ -248,6 +255,7 @@ LatencyFixture::Inside::~Inside()
 
 void LatencyFixture::handleRequest(const std::uint8_t* packet, size_t size, std::vector<Pending>& queue)
 {
+    const auto received = std::chrono::steady_clock::now();
     if (size < 20 || (packet[0] >> 4) != 4)
         return;
     const size_t ipHeader = static_cast<size_t>(packet[0] & 0x0F) * 4;
@@ -290,7 +298,8 @@ void LatencyFixture::handleRequest(const std::uint8_t* packet, size_t size, std:
     reply[20] = 0; // echo reply
     write16(&reply[22], 0);
     write16(&reply[22], checksum(&reply[20], icmpSize));
-    queue.push_back({ std::chrono::steady_clock::now() + *delay, std::move(reply) });
+    queue.push_back(
+        { received + *delay, received, { toText(destination), read16(icmp + 6), {} }, std::move(reply) });
     std::push_heap(queue.begin(), queue.end(), std::greater<>());
 }
 
@@ -304,8 +313,13 @@ void LatencyFixture::respond()
         const auto now = std::chrono::steady_clock::now();
         while (!queue.empty() && queue.front().due <= now) {
             std::pop_heap(queue.begin(), queue.end(), std::greater<>());
-            const auto& p = queue.back().packet;
-            [[maybe_unused]] const ssize_t n = write(tun_->fd(), p.data(), p.size());
+            Pending& p = queue.back();
+            p.answer.held = std::chrono::steady_clock::now() - p.received;
+            if (write(tun_->fd(), p.packet.data(), p.packet.size())
+                == static_cast<ssize_t>(p.packet.size())) {
+                std::lock_guard g(lock_);
+                answers_.push_back(std::move(p.answer));
+            }
             queue.pop_back();
         }
         timespec wait { 1, 0 };

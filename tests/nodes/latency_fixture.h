@@ -33,6 +33,14 @@ public:
         std::string data; // ICMP data after the 8-byte header
     };
 
+    // A reply as it went back: how long the fixture held the request, which
+    // is the set delay plus its own lateness in waking up.
+    struct Answer {
+        std::string destination;
+        std::uint16_t sequence = 0;
+        std::chrono::nanoseconds held {};
+    };
+
     // Throws std::runtime_error when the namespace or the device cannot be made.
     LatencyFixture();
     ~LatencyFixture();
@@ -50,6 +58,8 @@ public:
 
     std::vector<Request> requests() const;
     int requestsTo(const std::string& host) const;
+    std::vector<Answer> answers() const;
+    // Forgets the requests and answers so far.
     void clearRequests();
 
     // Moves the calling thread into the namespace until it goes; threads
@@ -68,6 +78,8 @@ public:
 private:
     struct Pending {
         std::chrono::steady_clock::time_point due;
+        std::chrono::steady_clock::time_point received;
+        Answer answer;
         std::vector<std::uint8_t> packet;
         bool operator>(const Pending& o) const { return due > o.due; }
     };
@@ -83,4 +95,5 @@ private:
     mutable std::mutex lock_;
     std::map<std::uint32_t, Delay> delays_; // by address in network order
     std::vector<Request> requests_;
+    std::vector<Answer> answers_;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -139,4 +140,27 @@ TEST(NodeList, VipNames)
         EXPECT_TRUE(isVipNodeName(name)) << name;
     for (const char* name : { "", "vi p", "V1P", "电信节点", "ｖｉｐ" })
         EXPECT_FALSE(isVipNodeName(name)) << name;
+}
+
+TEST(NodeList, ReferenceServiceLists)
+{
+    const std::string dir = std::string(ZAVTREL_SOURCE_DIR) + "/tools/service/data/content/";
+    for (const char* file : { "Vip.ini", "Free.ini" }) {
+        const NodeList list = loadNodeList(dir, file);
+        ASSERT_EQ(list.nodes.size(), static_cast<size_t>(list.nodeCount)) << file;
+        int vip = 0, manualOnly = 0;
+        for (int type = 1; type <= 3; ++type) {
+            EXPECT_TRUE(std::any_of(list.nodes.begin(), list.nodes.end(),
+                [&](const NodeEntry& n) { return n.lineType == type && n.right == 1; }))
+                << file << " type " << type;
+        }
+        for (const NodeEntry& n : list.nodes) {
+            // Loopback only: the demo measures and dials them on this machine.
+            EXPECT_EQ(n.address.rfind("127.0.0.", 0), 0u) << file << " " << n.address;
+            vip += isVipNodeName(n.name);
+            manualOnly += n.right != 1;
+        }
+        EXPECT_GE(vip, 1) << file;
+        EXPECT_GE(manualOnly, 1) << file;
+    }
 }

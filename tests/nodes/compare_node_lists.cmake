@@ -1,0 +1,13 @@
+# Runs the node list generator into OUT and compares with the files in DATA.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${TOOL} ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "generator failed: ${rc}")
+endif()
+foreach(name Vip.ini Free.ini)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${DATA}/${name} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "${DATA}/${name} differs from the generator's output; run tools/service/make_node_lists.sh")
+  endif()
+endforeach()
