@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <net/if.h>
+#include <optional>
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sstream>
@@ -127,19 +128,25 @@ DialOutcome PppdBackend::dial(const DialRequest& request)
     if (protocols.empty())
         return DialOutcome::failed(ras::kRasmanCannotInitialize);
 
-    DialOutcome outcome = DialOutcome::failed(ras::kRasmanCannotInitialize);
+    // The answer is the first failure that came from the server's side; a
+    // protocol this machine cannot dial at all (711) only counts when no
+    // other answer came.
+    std::optional<DialOutcome> answer;
+    DialOutcome last = DialOutcome::failed(ras::kRasmanCannotInitialize);
     for (const auto protocol : protocols) {
-        outcome = protocol == pppd::Protocol::Pptp ? dialPptp(request, *server) : dialL2tp(request, *server);
-        if (outcome.kind != DialOutcome::Kind::Failed)
-            return outcome;
+        last = protocol == pppd::Protocol::Pptp ? dialPptp(request, *server) : dialL2tp(request, *server);
+        if (last.kind != DialOutcome::Kind::Failed)
+            return last;
         registry_.remove(request.handle);
+        const int code = last.errors.empty() ? 0 : last.errors.front();
+        if (!answer && code != ras::kRasmanCannotInitialize)
+            answer = last;
         // A refused account stays refused over the other protocol.
-        const int code = outcome.errors.empty() ? 0 : outcome.errors.front();
         if (code == ras::kAuthenticationFailure || code == ras::kRestrictedLogonHours
             || code == ras::kAccountDisabled)
             break;
     }
-    return outcome;
+    return answer ? *answer : last;
 }
 
 bool PppdBackend::readLinkPidFile(const std::string& linkName, int& pid, std::string& interfaceName) const
