@@ -23,7 +23,7 @@ ListProbeEnd runListProbe(int lineType, const NodeListLoader& loadNodes, platfor
         int rows = 0;
         const NodeList list = loadNodes();
         for (const NodeEntry& node : list.nodes) {
-            if (node.lineType != lineType)
+            if (node.number < 1 || node.number > list.nodeCount || node.lineType != lineType)
                 continue;
             if (stop.stop_requested())
                 return ListProbeEnd::Stopped;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <barrier>
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <thread>
@@ -147,6 +148,20 @@ TEST_P(IcmpProbeTest, ConcurrentProbesGetTheirOwnReplies)
     EXPECT_EQ(identifiers.size(), GetParam().usesDatagram ? 4u : 1u);
 }
 
+TEST_P(IcmpProbeTest, LateReplyIsNotTakenForTheNextRequest)
+{
+    const std::string h = LatencyFixture::host(20);
+    fixture->setDelay(h, 320ms);
+    LatencyFixture::Inside inside(*fixture);
+    SocketIcmpProbe probe(GetParam().transport);
+    EXPECT_EQ(probe.ping(h), "300");
+    // The answer to the first request comes about 20 ms into the second.
+    fixture->setDelay(h, 40ms);
+    const int d = std::stoi(probe.ping(h));
+    EXPECT_GE(d, 40);
+    EXPECT_LE(d, 50);
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, IcmpProbeTest,
     ::testing::Values(ProbeCase { "AutomaticFallsBackToRaw", false, Transport::Automatic, false },
         ProbeCase { "Raw", true, Transport::Raw, false },
@@ -165,4 +180,26 @@ TEST(IcmpProbe, DatagramOnlyWhereForbiddenIsUnavailable)
     EXPECT_THROW(probe.ping(LatencyFixture::host(0)), platform::IcmpUnavailable);
     // An empty address needs no socket.
     EXPECT_EQ(probe.ping(""), "");
+}
+
+TEST(IcmpProbe, ManyProbesInTurnLeaveNoSocketOpen)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root for the network namespace";
+    LatencyFixture fixture;
+    fixture.setDelay(LatencyFixture::host(0), 0us);
+    const auto openFiles = [] {
+        const std::filesystem::path fds("/proc/self/fd");
+        return std::distance(std::filesystem::directory_iterator(fds), std::filesystem::directory_iterator());
+    };
+    LatencyFixture::Inside inside(fixture);
+    platform::SocketIcmpProbe probe;
+    const auto before = openFiles();
+    // Replies, refusals and a missing route, each ending its own way.
+    for (int i = 0; i < 100; ++i) {
+        probe.ping(LatencyFixture::host(0));
+        probe.ping("255.255.255.255");
+        probe.ping("192.0.2.1");
+    }
+    EXPECT_EQ(openFiles(), before);
 }
