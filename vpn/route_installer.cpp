@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -27,8 +28,38 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
+// Plain "a.b.c.d" in decimal without leading zeros, as nearly every line
+// holds; nothing for anything else.
+std::optional<std::uint32_t> plainDottedQuad(std::string_view text)
+{
+    std::uint32_t address = 0;
+    size_t pos = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (pos >= text.size() || text[pos] != '.')
+                return std::nullopt;
+            ++pos;
+        }
+        const size_t begin = pos;
+        unsigned value = 0;
+        while (pos < text.size() && pos - begin < 3 && text[pos] >= '0' && text[pos] <= '9')
+            value = value * 10 + static_cast<unsigned>(text[pos++] - '0');
+        const size_t digits = pos - begin;
+        if (digits == 0 || value > 255 || (digits > 1 && text[begin] == '0'))
+            return std::nullopt;
+        address = address << 8 | value;
+    }
+    if (pos != text.size())
+        return std::nullopt;
+    return htonl(address);
+}
+
 std::uint32_t toAddress(std::string_view text)
 {
+    if (const auto plain = plainDottedQuad(text))
+        return *plain;
+    // Every other form (octal, hexadecimal, fewer parts, junk) as inet_addr
+    // reads it.
     char buf[32];
     if (text.size() < sizeof buf) {
         text.copy(buf, text.size());

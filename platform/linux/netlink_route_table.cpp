@@ -1,12 +1,16 @@
 #include "platform/linux/netlink_route_table.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <ctime>
 #include <libmnl/libmnl.h>
 #include <linux/netlink.h>
+#include <linux/nexthop.h>
 #include <linux/rtnetlink.h>
+#include <map>
 #include <memory>
+#include <optional>
 #include <sys/socket.h>
 #include <vector>
 
@@ -38,11 +42,131 @@ Socket openSocket()
     return nl;
 }
 
-void putRoute(char* at, const Ipv4Route& route, int prefix, std::uint32_t seq, bool ack)
+class Conversation {
+public:
+    explicit Conversation(mnl_socket* nl)
+        : nl_(nl)
+        , portId_(mnl_socket_get_portid(nl))
+        , seq_(static_cast<std::uint32_t>(time(nullptr)) & 0x3fffffff)
+    {
+    }
+
+    std::uint32_t nextSeq() { return seq_++; }
+    bool send(const void* data, std::size_t size) { return mnl_socket_sendto(nl_, data, size) >= 0; }
+
+    struct Answers {
+        bool complete = false; // the answer to lastSeq came and nothing was lost
+        bool silent = false; // no answer within the time-out
+        std::vector<std::uint32_t> refused; // sequence numbers
+        std::optional<std::uint32_t> nexthopId; // from an echoed RTM_NEWNEXTHOP
+    };
+
+    // Reads answers up to the one for lastSeq. Every refusal is answered, in
+    // order, and the last message always asks for an answer.
+    Answers read(std::uint32_t firstSeq, std::uint32_t lastSeq)
+    {
+        Answers out;
+        std::vector<char> buf(static_cast<std::size_t>(MNL_SOCKET_BUFFER_SIZE));
+        int flags = 0;
+        for (;;) {
+            const ssize_t n = recv(mnl_socket_get_fd(nl_), buf.data(), buf.size(), flags);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno == ENOBUFS && flags == 0) {
+                    // Answers were dropped: what is still queued can be
+                    // counted, the rest is unknown.
+                    flags = MSG_DONTWAIT;
+                    continue;
+                }
+                out.silent = flags == 0;
+                return out;
+            }
+            int len = static_cast<int>(n);
+            for (auto* nlh = reinterpret_cast<const nlmsghdr*>(buf.data()); mnl_nlmsg_ok(nlh, len);
+                 nlh = mnl_nlmsg_next(nlh, &len)) {
+                if (nlh->nlmsg_pid != portId_ || nlh->nlmsg_seq < firstSeq || nlh->nlmsg_seq > lastSeq)
+                    continue; // a stale answer to an earlier request
+                if (nlh->nlmsg_type == RTM_NEWNEXTHOP) {
+                    out.nexthopId = echoedNexthopId(nlh);
+                    continue;
+                }
+                if (nlh->nlmsg_type != NLMSG_ERROR || nlh->nlmsg_len < mnl_nlmsg_size(sizeof(nlmsgerr)))
+                    continue;
+                const auto* err = static_cast<const nlmsgerr*>(mnl_nlmsg_get_payload(nlh));
+                if (err->error != 0)
+                    out.refused.push_back(nlh->nlmsg_seq);
+                if (nlh->nlmsg_seq == lastSeq) {
+                    out.complete = flags == 0;
+                    return out;
+                }
+            }
+        }
+    }
+
+private:
+    static std::optional<std::uint32_t> echoedNexthopId(const nlmsghdr* nlh)
+    {
+        std::optional<std::uint32_t> id;
+        mnl_attr_parse(
+            nlh, sizeof(nhmsg),
+            [](const nlattr* attr, void* data) {
+                if (mnl_attr_get_type(attr) == NHA_ID && mnl_attr_validate(attr, MNL_TYPE_U32) == 0)
+                    *static_cast<std::optional<std::uint32_t>*>(data) = mnl_attr_get_u32(attr);
+                return MNL_CB_OK;
+            },
+            &id);
+        return id;
+    }
+
+    mnl_socket* nl_;
+    unsigned portId_;
+    std::uint32_t seq_;
+};
+
+// A nexthop object for "directly on this device": routes that share it skip
+// building and checking a nexthop of their own, which is most of the kernel's
+// work per route. Nothing when the kernel has no nexthop objects (before
+// Linux 5.3) or refuses one for the device.
+std::optional<std::uint32_t> createDeviceNexthop(Conversation& talk, int ifIndex)
+{
+    char buf[kMessageSpace];
+    nlmsghdr* nlh = mnl_nlmsg_put_header(buf);
+    nlh->nlmsg_type = RTM_NEWNEXTHOP;
+    nlh->nlmsg_flags = NLM_F_REQUEST | NLM_F_CREATE | NLM_F_EXCL | NLM_F_ACK | NLM_F_ECHO;
+    nlh->nlmsg_seq = talk.nextSeq();
+    auto* nhm = static_cast<nhmsg*>(mnl_nlmsg_put_extra_header(nlh, sizeof(nhmsg)));
+    nhm->nh_family = AF_INET;
+    nhm->nh_protocol = RTPROT_STATIC;
+    mnl_attr_put_u32(nlh, NHA_OIF, static_cast<std::uint32_t>(ifIndex)); // no NHA_ID: the kernel picks one
+    if (!talk.send(buf, nlh->nlmsg_len))
+        return std::nullopt;
+    const auto answers = talk.read(nlh->nlmsg_seq, nlh->nlmsg_seq);
+    if (!answers.complete || !answers.refused.empty())
+        return std::nullopt;
+    return answers.nexthopId;
+}
+
+void deleteNexthop(Conversation& talk, std::uint32_t id)
+{
+    char buf[kMessageSpace];
+    nlmsghdr* nlh = mnl_nlmsg_put_header(buf);
+    nlh->nlmsg_type = RTM_DELNEXTHOP;
+    nlh->nlmsg_flags = NLM_F_REQUEST | NLM_F_ACK;
+    nlh->nlmsg_seq = talk.nextSeq();
+    auto* nhm = static_cast<nhmsg*>(mnl_nlmsg_put_extra_header(nlh, sizeof(nhmsg)));
+    nhm->nh_family = AF_UNSPEC;
+    mnl_attr_put_u32(nlh, NHA_ID, id);
+    if (talk.send(buf, nlh->nlmsg_len))
+        talk.read(nlh->nlmsg_seq, nlh->nlmsg_seq);
+}
+
+void putRoute(
+    char* at, const Ipv4Route& route, int prefix, std::optional<std::uint32_t> nexthop, std::uint32_t seq)
 {
     nlmsghdr* nlh = mnl_nlmsg_put_header(at);
     nlh->nlmsg_type = RTM_NEWROUTE;
-    nlh->nlmsg_flags = NLM_F_REQUEST | NLM_F_CREATE | NLM_F_EXCL | (ack ? NLM_F_ACK : 0);
+    nlh->nlmsg_flags = NLM_F_REQUEST | NLM_F_CREATE | NLM_F_EXCL;
     nlh->nlmsg_seq = seq;
     auto* rtm = static_cast<rtmsg*>(mnl_nlmsg_put_extra_header(nlh, sizeof(rtmsg)));
     rtm->rtm_family = AF_INET;
@@ -52,55 +176,20 @@ void putRoute(char* at, const Ipv4Route& route, int prefix, std::uint32_t seq, b
     rtm->rtm_scope = route.direct ? RT_SCOPE_LINK : RT_SCOPE_UNIVERSE;
     rtm->rtm_type = RTN_UNICAST;
     mnl_attr_put_u32(nlh, RTA_DST, route.destination);
-    mnl_attr_put_u32(nlh, RTA_OIF, static_cast<std::uint32_t>(route.interfaceIndex));
     mnl_attr_put_u32(nlh, RTA_PRIORITY, route.metric);
+    if (nexthop) {
+        mnl_attr_put_u32(nlh, RTA_NH_ID, *nexthop);
+        return;
+    }
+    mnl_attr_put_u32(nlh, RTA_OIF, static_cast<std::uint32_t>(route.interfaceIndex));
     if (!route.direct)
         mnl_attr_put_u32(nlh, RTA_GATEWAY, route.nextHop);
 }
 
-struct BatchOutcome {
-    bool complete = false; // the batch's last message was answered
-    std::size_t refused = 0;
+struct Nexthop {
+    std::optional<std::uint32_t> id;
+    bool inUse = false; // a route refers to it, or may
 };
-
-// Reads answers until the one for lastSeq. Every refusal is answered, in
-// order, and the last message asked for an answer in any case.
-BatchOutcome readAnswers(mnl_socket* nl, std::uint32_t firstSeq, std::uint32_t lastSeq, unsigned portId)
-{
-    BatchOutcome out;
-    std::vector<char> buf(static_cast<std::size_t>(MNL_SOCKET_BUFFER_SIZE));
-    int flags = 0;
-    for (;;) {
-        const ssize_t n = recv(mnl_socket_get_fd(nl), buf.data(), buf.size(), flags);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == ENOBUFS && flags == 0) {
-                // Answers were dropped: what is still queued can be counted,
-                // the rest of the batch is unknown.
-                flags = MSG_DONTWAIT;
-                continue;
-            }
-            return out;
-        }
-        int len = static_cast<int>(n);
-        for (auto* nlh = reinterpret_cast<const nlmsghdr*>(buf.data()); mnl_nlmsg_ok(nlh, len);
-             nlh = mnl_nlmsg_next(nlh, &len)) {
-            if (nlh->nlmsg_type != NLMSG_ERROR || nlh->nlmsg_pid != portId || nlh->nlmsg_seq < firstSeq
-                || nlh->nlmsg_seq > lastSeq)
-                continue; // a stale answer of an earlier batch
-            if (nlh->nlmsg_len < mnl_nlmsg_size(sizeof(nlmsgerr)))
-                continue;
-            const auto* err = static_cast<const nlmsgerr*>(mnl_nlmsg_get_payload(nlh));
-            if (err->error != 0)
-                ++out.refused;
-            if (nlh->nlmsg_seq == lastSeq) {
-                out.complete = flags == 0;
-                return out;
-            }
-        }
-    }
-}
 
 } // namespace
 
@@ -121,38 +210,67 @@ RouteBatchResult NetlinkRouteTable::addRoutes(const std::vector<Ipv4Route>& rout
     Socket nl = openSocket();
     if (!nl)
         return result;
-    const unsigned portId = mnl_socket_get_portid(nl.get());
-    std::vector<char> buf(kBatchSize * kMessageSpace);
-    std::uint32_t seq = static_cast<std::uint32_t>(time(nullptr)) & 0x3fffffff;
+    Conversation talk(nl.get());
+    std::map<int, Nexthop> nexthops; // of direct routes, by interface
+    const auto nexthopFor = [&](const Ipv4Route& r) -> Nexthop* {
+        if (!r.direct || !useNexthops_)
+            return nullptr;
+        auto [it, fresh] = nexthops.try_emplace(r.interfaceIndex);
+        if (fresh)
+            it->second.id = createDeviceNexthop(talk, r.interfaceIndex);
+        return it->second.id ? &it->second : nullptr;
+    };
 
+    std::vector<char> buf(kBatchSize * kMessageSpace);
+    struct Sent {
+        std::uint32_t seq;
+        Nexthop* nexthop;
+    };
+    std::vector<Sent> sent;
+    sent.reserve(kBatchSize);
     std::size_t next = 0;
     while (next < routes.size()) {
-        // Gather up to one batch of routes the kernel can express at all.
-        std::vector<std::pair<const Ipv4Route*, int>> batch;
-        batch.reserve(kBatchSize);
-        while (next < routes.size() && batch.size() < kBatchSize) {
+        std::size_t used = 0;
+        std::size_t lastAt = 0;
+        sent.clear();
+        while (next < routes.size() && sent.size() < kBatchSize) {
             const Ipv4Route& r = routes[next++];
             const int prefix = prefixLength(r.mask);
-            if (prefix < 0)
+            if (prefix < 0) {
                 ++result.refused; // a mask with holes is no prefix
-            else
-                batch.emplace_back(&r, prefix);
-        }
-        if (batch.empty())
-            continue;
-        const std::uint32_t firstSeq = seq;
-        std::size_t used = 0;
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            putRoute(buf.data() + used, *batch[i].first, batch[i].second, seq++, i + 1 == batch.size());
+                continue;
+            }
+            Nexthop* nh = nexthopFor(r);
+            const std::uint32_t seq = talk.nextSeq();
+            lastAt = used;
+            putRoute(buf.data() + used, r, prefix, nh ? nh->id : std::nullopt, seq);
             used += reinterpret_cast<const nlmsghdr*>(buf.data() + used)->nlmsg_len;
+            sent.push_back({ seq, nh });
         }
-        if (mnl_socket_sendto(nl.get(), buf.data(), used) < 0)
-            return result;
-        const BatchOutcome outcome = readAnswers(nl.get(), firstSeq, seq - 1, portId);
-        result.refused += outcome.refused;
-        if (outcome.complete)
-            result.added += batch.size() - outcome.refused;
+        if (sent.empty())
+            continue;
+        // Refusals are always answered; success only where asked, and the
+        // answer to the last message tells that the batch is through.
+        reinterpret_cast<nlmsghdr*>(buf.data() + lastAt)->nlmsg_flags |= NLM_F_ACK;
+        if (!talk.send(buf.data(), used))
+            break;
+        const auto answers = talk.read(sent.front().seq, sent.back().seq);
+        result.refused += answers.refused.size();
+        if (answers.complete)
+            result.added += sent.size() - answers.refused.size();
+        for (const Sent& s : sent) {
+            if (s.nexthop
+                && (!answers.complete
+                    || !std::binary_search(answers.refused.begin(), answers.refused.end(), s.seq)))
+                s.nexthop->inUse = true;
+        }
+        if (answers.silent)
+            break; // no answer within the time-out: asking on would only wait again
     }
+    // Leave nothing behind that no route uses.
+    for (auto& [ifIndex, nh] : nexthops)
+        if (nh.id && !nh.inUse)
+            deleteNexthop(talk, *nh.id);
     return result;
 }
 

@@ -13,6 +13,7 @@ struct KernelRoute {
     int scope = 0;
     std::uint32_t gateway = 0; // 0: none
     int protocol = 0;
+    std::uint32_t nexthopId = 0; // 0: no nexthop object
 };
 
 // Dumps the main IPv4 table of the calling thread's network namespace through
@@ -21,5 +22,8 @@ std::vector<KernelRoute> dumpMainIpv4Routes();
 
 // Routes with that priority, sorted by destination and prefix.
 std::vector<KernelRoute> routesWithPriority(std::uint32_t priority);
+
+// Ids of the nexthop objects.
+std::vector<std::uint32_t> dumpNexthopIds();
 
 std::string describe(const KernelRoute& r);

@@ -116,6 +116,47 @@ TEST(ParseRouteTable, Table)
     }
 }
 
+TEST(ParseRouteTable, ReadsEveryAddressAsInetAddrDoes)
+{
+    const char* const texts[] = {
+        "0.0.0.0",
+        "1.2.3.4",
+        "255.255.255.255",
+        "223.255.252.0",
+        "9.99.199.249",
+        "256.1.1.1",
+        "1.2.3.256",
+        "01.2.3.4",
+        "1.2.3.010",
+        "0x7f.0.0.1",
+        "1.2.3",
+        "1.2",
+        "16909060",
+        "1.2.3.4.5",
+        "1..3.4",
+        "1.2.3.",
+        ".1.2.3",
+        "1.2.3.4x",
+        "1.2.3.4 junk",
+        "1.2.3.4\x80",
+        "1234.1.1.1",
+        "1.2.3.0000",
+        "",
+        "x",
+        "4294967295",
+        "1.2.3.4\t9",
+        "000.0.0.0",
+        "1.2.3.-4",
+        "+1.2.3.4",
+        "１.2.3.4",
+    };
+    for (const char* text : texts) {
+        const auto lines = parseRouteTable(std::string("1.1.1.1 ") + text);
+        ASSERT_EQ(lines.size(), 1u) << text;
+        EXPECT_EQ(lines[0].mask, inet_addr(text)) << text;
+    }
+}
+
 TEST(ParseRouteTable, RealTable)
 {
     const std::string text = readBytes(std::string(ZAVTREL_TEST_DATA_DIR) + "/cn-routes.tab");

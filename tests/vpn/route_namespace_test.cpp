@@ -2,6 +2,7 @@
 // make themselves.
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <array>
 #include <cstring>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
@@ -52,7 +53,8 @@ bool addAliasAddress(const std::string& label, const char* address)
     return ok;
 }
 
-class RouteNamespaceTest : public ::testing::Test {
+// Parameter: whether the routes share a nexthop object (else RTA_OIF each).
+class RouteNamespaceTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
@@ -70,15 +72,18 @@ protected:
     FakeClock clock;
     EventLog log { clock, dir.file("log.txt") };
     platform::GetifaddrsNetworkAdapters adapters;
-    platform::NetlinkRouteTable table;
+    platform::NetlinkRouteTable table { GetParam() };
     RouteInstaller installer { adapters, table };
 };
 
 } // namespace
 
-TEST_F(RouteNamespaceTest, AdaptersWithTypeIndexAndAddressesInOrder)
+TEST(NetworkAdapters, TypeIndexAndAddressesInOrder)
 {
-    inNamespace([&] {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root for a network namespace";
+    platform::GetifaddrsNetworkAdapters adapters;
+    const bool made = runInNewNetworkNamespace([&] {
         TunDevice plain = *TunDevice::open("zvtplain%d");
         TunDevice ppp = pppTunnel("10.64.0.2", "10.64.0.1");
         ASSERT_TRUE(addAliasAddress(ppp.name() + ":1", "172.20.0.2"));
@@ -100,9 +105,10 @@ TEST_F(RouteNamespaceTest, AdaptersWithTypeIndexAndAddressesInOrder)
         EXPECT_EQ(find(plain.name()).linkType, TunDevice::kLinkNone);
         EXPECT_EQ(list.size(), 3u);
     });
+    EXPECT_TRUE(made);
 }
 
-TEST_F(RouteNamespaceTest, InstallsTheTableThroughTheTunnel)
+TEST_P(RouteNamespaceTest, InstallsTheTableThroughTheTunnel)
 {
     writeBytes(dir.file("RouteTabledx.tab"),
         "1.1.8.0 255.255.255.0\r\n"
@@ -135,12 +141,14 @@ TEST_F(RouteNamespaceTest, InstallsTheTableThroughTheTunnel)
             EXPECT_EQ(routes[i].scope, RT_SCOPE_LINK);
             EXPECT_EQ(routes[i].gateway, 0u);
             EXPECT_EQ(routes[i].protocol, RTPROT_STATIC);
+            EXPECT_EQ(routes[i].nexthopId != 0, GetParam());
         }
+        EXPECT_EQ(dumpNexthopIds().size(), GetParam() ? 1u : 0u);
     });
     EXPECT_FALSE(fileExists(dir.file("log.txt")));
 }
 
-TEST_F(RouteNamespaceTest, TheTunnelListedLastWins)
+TEST_P(RouteNamespaceTest, TheTunnelListedLastWins)
 {
     writeBytes(dir.file("RouteTablewt.tab"), "1.1.8.0 255.255.255.0\r\n");
     inNamespace([&] {
@@ -157,7 +165,32 @@ TEST_F(RouteNamespaceTest, TheTunnelListedLastWins)
     });
 }
 
-TEST_F(RouteNamespaceTest, TunnelAddressOutsideThePrefixesAddsNothing)
+TEST_P(RouteNamespaceTest, TunnelGoneBeforeTheRoutes)
+{
+    // The tunnel dropped between finding it and adding the routes: every
+    // route is refused, nothing is left behind.
+    inNamespace([&] {
+        TunDevice tun = pppTunnel("10.64.0.2", "10.64.0.1");
+        const int index = tun.index();
+        std::vector<platform::Ipv4Route> routes(3);
+        for (size_t i = 0; i < routes.size(); ++i) {
+            routes[i].destination = htonl(0x01010000u + (static_cast<std::uint32_t>(i) << 8));
+            routes[i].mask = ip("255.255.255.0");
+            routes[i].interfaceIndex = index;
+            routes[i].metric = 999;
+        }
+        tun = TunDevice(std::move(*TunDevice::open("zvtother%d"))); // the first one goes away
+        ASSERT_EQ(
+            if_indextoname(static_cast<unsigned>(index), std::array<char, IF_NAMESIZE> {}.data()), nullptr);
+        const auto result = table.addRoutes(routes);
+        EXPECT_EQ(result.added, 0u);
+        EXPECT_EQ(result.refused, 3u);
+        EXPECT_TRUE(routesWithPriority(999).empty());
+        EXPECT_TRUE(dumpNexthopIds().empty());
+    });
+}
+
+TEST_P(RouteNamespaceTest, TunnelAddressOutsideThePrefixesAddsNothing)
 {
     writeBytes(dir.file("RouteTabledx.tab"), "1.1.8.0 255.255.255.0\r\n");
     inNamespace([&] {
@@ -170,7 +203,7 @@ TEST_F(RouteNamespaceTest, TunnelAddressOutsideThePrefixesAddsNothing)
         platform::gbkToUtf8(readBytes(dir.file("log.txt"))), "[2026-03-05 07:08:09]添加路由失败:0:\r\n");
 }
 
-TEST_F(RouteNamespaceTest, RealTableInManyBatchesAndAgainAllRefused)
+TEST_P(RouteNamespaceTest, RealTableInManyBatchesAndAgainAllRefused)
 {
     const std::string text = readBytes(std::string(ZAVTREL_TEST_DATA_DIR) + "/cn-routes.tab");
     writeBytes(dir.file("RouteTabledx.tab"), text);
@@ -195,9 +228,14 @@ TEST_F(RouteNamespaceTest, RealTableInManyBatchesAndAgainAllRefused)
 
         // Every refusal is answered: a whole table of them must neither hang
         // nor be miscounted.
+        const auto nexthops = dumpNexthopIds();
         const auto second = installer.installRoutes(1, dir.path(), log);
         EXPECT_EQ(second.added, 0u);
         EXPECT_EQ(second.refused, lines.size());
         EXPECT_EQ(routesWithPriority(999).size(), lines.size());
+        EXPECT_EQ(dumpNexthopIds(), nexthops) << "a nexthop object that no route took must go again";
     });
 }
+
+INSTANTIATE_TEST_SUITE_P(Netlink, RouteNamespaceTest, ::testing::Values(true, false),
+    [](const auto& test) { return test.param ? "SharedNexthop" : "InterfacePerRoute"; });
