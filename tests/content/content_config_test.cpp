@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "content/ad_config.h"
+#include "content/bar_config.h"
+#include "platform/gbk_codec.h"
+#include "tests/support/temp_dir.h"
+
+TEST(BarConfig, ImageFileNameIsTheTextAfterTheLastSlash)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "http://host/res/a.bmp", "a.bmp" },
+        { "http://host/res/", "" },
+        { "a.bmp", "" },
+        { "", "" },
+        { "http://host/x/..\\..\\evil.bmp", "..\\..\\evil.bmp" },
+        { "http://host/img.php?id=3", "img.php?id=3" },
+    };
+    for (const auto& [address, name] : cases)
+        EXPECT_EQ(BarConfig::imageFileName(address), name) << address;
+}
+
+TEST(BarConfig, NamesThatWouldLeaveTheImageDirectoryAreRefused)
+{
+    const std::pair<const char*, bool> cases[] = {
+        { "tuvek2a.bmp", true },
+        { "图标.bmp", true },
+        { "a b.bmp", true },
+        { "", false },
+        { "..", false },
+        { ".", false },
+        { "..\\evil.bmp", false },
+        { "sub\\a.bmp", false },
+        { "C:evil.bmp", false },
+        { "c:\\windows\\x.bmp", false },
+        { "a.bmp:stream", false },
+        { "x..y.bmp", false },
+        { "a\nb.bmp", false },
+    };
+    for (const auto& [name, safe] : cases)
+        EXPECT_EQ(BarConfig::isSafeImageName(name), safe) << name;
+}
+
+TEST(BarConfig, ReadsEntriesWithDefaults)
+{
+    TempDir dir;
+    writeBytes(dir.file("Button.ini"),
+        platform::utf8ToGbk("[MainMemu]\r\nCOUNT=x\r\n[submenu1]\r\ncaption=加速\r\n"
+                            "imageurl1=http://h/a.bmp\r\n[submenu2]\r\nurl=http://h/p\r\n"));
+    const BarConfig bar(dir.file("Button.ini"));
+    EXPECT_TRUE(bar.exists());
+    EXPECT_EQ(bar.count(), 1); // not an integer: the default
+    const BarEntryConfig e1 = bar.entry(1);
+    EXPECT_EQ(e1.caption, "加速");
+    EXPECT_EQ(e1.normalImageUrl, "http://h/a.bmp");
+    EXPECT_EQ(e1.hoverImageUrl, "");
+    EXPECT_EQ(bar.entry(2).url, "http://h/p");
+    EXPECT_FALSE(BarConfig(dir.file("none.ini")).exists());
+    EXPECT_EQ(BarConfig(dir.file("none.ini")).count(), 1);
+}
+
+TEST(AdConfig, ReadsTheScheduleAndTheContactAddress)
+{
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::string file; // empty: no file
+        std::vector<std::pair<std::string, std::string>> entries;
+        std::string contact;
+    };
+    const Case cases[] = {
+        { "no file: one empty entry", "", { { "", "" } }, "" },
+        { "count 0: none", "[adconfig]\r\ncount=0\r\n[Qqurl]\r\nWebqqurl=http://qq/\r\n", {}, "http://qq/" },
+        { "two in order",
+            "[adconfig]\r\ncount=2\r\n[ad2]\r\nadtime=30\r\nurl=http://m/2.swf\r\n[AD1]\r\nADTIME=10\r\n"
+            "url=http://m/1.swf\r\n",
+            { { "10", "http://m/1.swf" }, { "30", "http://m/2.swf" } }, "" },
+        // Nothing after an entry that can never come due can ever show.
+        { "a huge count stops at the first blocking entry",
+            "[adconfig]\r\ncount=2000000000\r\n[ad1]\r\nadtime=10\r\n", { { "10", "" }, { "", "" } }, "" },
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.file("adconfig.ini");
+        std::remove(path.c_str());
+        if (!c.file.empty())
+            writeBytes(path, c.file);
+        const AdConfig ads(path);
+        std::vector<std::pair<std::string, std::string>> got;
+        for (const auto& e : ads.entries())
+            got.emplace_back(e.adTime, e.url);
+        EXPECT_EQ(got, c.entries) << c.what;
+        EXPECT_EQ(ads.contactUrl(), c.contact) << c.what;
+    }
+}

@@ -1,0 +1,64 @@
+#include "tests/content/raw_http_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+RawHttpServer::RawHttpServer(std::string rawReply, bool holdOpen)
+    : reply_(std::move(rawReply))
+    , hold_(holdOpen)
+{
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listenFd_, 8) != 0)
+        throw std::runtime_error("cannot listen");
+    socklen_t len = sizeof addr;
+    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { serve(); });
+}
+
+RawHttpServer::~RawHttpServer()
+{
+    stopping_ = true;
+    thread_.join();
+    close(listenFd_);
+}
+
+void RawHttpServer::serve()
+{
+    std::vector<int> held;
+    while (!stopping_) {
+        pollfd p { listenFd_, POLLIN, 0 };
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ++connections_;
+        std::string head;
+        char buf[4096];
+        while (head.find("\r\n\r\n") == std::string::npos) {
+            pollfd c { fd, POLLIN, 0 };
+            if (poll(&c, 1, 2000) <= 0)
+                break;
+            const ssize_t n = recv(fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            head.append(buf, static_cast<size_t>(n));
+        }
+        send(fd, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+        if (hold_)
+            held.push_back(fd);
+        else
+            close(fd);
+    }
+    for (const int fd : held)
+        close(fd);
+}
