@@ -12,4 +12,6 @@ struct ClientConfig {
     std::string contentBase = ZAVTREL_CONTENT_BASE;  // ends in "/"
     std::string newsPageUrl = ZAVTREL_NEWS_PAGE_URL;
     std::string defaultServerIp = ZAVTREL_DEFAULT_SERVER_IP;
+    // The dial tool; looked up on PATH when it has no "/".
+    std::string dialTool = "rasdial";
 };

@@ -18,6 +18,7 @@
 #include "app/image_button.h"
 #include "cipher/string_cipher.h"
 #include "platform/gbk_codec.h"
+#include "vpn/phonebook.h"
 #include "vpn/phonebook_choice.h"
 
 // The images live in the GUI library, which is static: register them once.
@@ -71,6 +72,14 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
     connect(BsReg, &ImageButton::mouseEntered, this, [this] { BsReg->setPicture(loadResImage("regb.bmp")); });
     connect(BsReg, &ImageButton::mouseLeft, this, [this] { BsReg->setPicture(loadResImage("rega.bmp")); });
     connect(X1, &QAction::triggered, this, &MainWindow::exitClick);
+    connect(L1, &QAction::triggered, this, &MainWindow::switchUserClick);
+    connect(ExitX1, &QAction::triggered, this, &MainWindow::bConnClick);
+    connect(C1, &QAction::triggered, this, &MainWindow::bConnClick);
+    connect(BConn, &QPushButton::clicked, this, &MainWindow::bConnClick);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &MainWindow::timer2Timer);
+    connect(SetLine, &QPushButton::clicked, this, &MainWindow::setLineRequested);
+    connect(SetLinkMode, &QPushButton::clicked, this, &MainWindow::setLinkModeRequested);
     connectLinks();
     formCreate();
 }
@@ -197,22 +206,46 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 
 void MainWindow::preparePhonebookAtStartup(int mode)
 {
-    const PhonebookChoice choice = choosePhonebook(mode, windowsVersionName(services_.osInfo.version()));
-    if (mode == 2) {
-        Linkmodev->setText(qs(choice.modeLabel));
-        settings_.setMode(2);
-    }
+    // At start-up only mode 2 shows its label and is stored again.
+    preparePhonebookForMode(mode, mode == 2);
+}
+
+void MainWindow::preparePhonebookForMode(int mode, bool showAndStore)
+{
+    const std::string versionName = windowsVersionName(services_.osInfo.version());
+    const PhonebookChoice choice = choosePhonebook(mode, versionName);
     session_.entryName = choice.entryName;
-    const std::string file = paths_.tempDir + choice.entryName + ".sys";
-    session_.phonebookPath = services_.systemPaths.resolveShellPath(file);
+    if (showAndStore) {
+        Linkmodev->setText(qs(choice.modeLabel));
+        settings_.setMode(choice.storedMode);
+    }
+    const PreparedPhonebook written = preparePhonebook(mode, versionName, paths_.tempDir, services_.systemPaths);
+    session_.phonebookPath = written.phonebookPath;
+}
+
+void MainWindow::applyConnectionMode(int mode)
+{
+    try {
+        preparePhonebookForMode(mode, true);
+        setFullRelay(IsServer->isChecked());
+    } catch (const IniWriteError& e) {
+        reportWriteError(e);
+    }
 }
 
 void MainWindow::setFullRelay(bool on)
 {
-    // Without a written phonebook there is nothing to rewrite.
-    if (session_.phonebookPath.empty())
-        return;
-    IniFile(session_.phonebookPath).writeString(session_.entryName, "IpPrioritizeRemote", on ? "1" : "0");
+    ::setFullRelay(session_.entryName, session_.phonebookPath, on);
+}
+
+bool MainWindow::fullRelayChecked() const
+{
+    return IsServer->isChecked();
+}
+
+void MainWindow::showChosenNode(const std::string& name)
+{
+    LocalLineTypev->setText(qs(name));
 }
 
 void MainWindow::reportWriteError(const IniWriteError& e)
@@ -272,17 +305,14 @@ void MainWindow::updateTrayIcon(TrayOperation operation)
 
 void MainWindow::exitClick()
 {
+    if (const auto handle = session_.connectionHandle.load())
+        services_.remoteAccess.hangUp(handle);
     if (!session_.entryName.empty())
-        services_.launcher.startDetached({"rasdial", session_.entryName, "/disconnect"});
+        services_.launcher.startDetached({config_.dialTool, session_.entryName, "/disconnect"});
     for (const char* name : {"TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys"})
         std::remove((paths_.tempDir + name).c_str());
     updateTrayIcon(TrayOperation::Delete);
     emit programEndRequested();
-}
-
-void MainWindow::bConnClick()
-{
-    // The connection controller takes over here.
 }
 
 void MainWindow::startConfigFetch()

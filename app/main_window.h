@@ -44,6 +44,22 @@ public:
     void bsLoginClick();
     void applyAutoConnect();
 
+    // The connection mode dialog's OK: phonebook for the mode, label and
+    // setting, then full relay as the box stands.
+    void applyConnectionMode(int mode);
+
+    // For the node chooser.
+    bool fullRelayChecked() const;
+    void setFullRelay(bool on);
+    void showChosenNode(const std::string& name);
+
+    // Connect or disconnect, by BConn's caption.
+    void bConnClick();
+    void timer1Timer();
+    void timer2Timer();
+    // The session is ending (log-off, shut-down): drop a live connection.
+    void sessionEnding();
+
     const Settings& settings() const { return settings_; }
     const EventLog& log() const { return log_; }
     QMenu* popupMenu() const { return PopupMenu1; }
@@ -56,10 +72,14 @@ signals:
     // The program must end now (update required, service stopped, account
     // refused, exit command).
     void programEndRequested();
+    void setLineRequested();
+    void setLinkModeRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildUi();
@@ -70,7 +90,7 @@ private:
 
     // Later parts of the road plug in here.
     void preparePhonebookAtStartup(int mode);
-    void setFullRelay(bool on);
+    void preparePhonebookForMode(int mode, bool showAndStore);
     void isServerClick();
     void autoConnClick();
     void reportWriteError(const IniWriteError& e);
@@ -86,8 +106,18 @@ private:
     std::string signedAddress(const char* page) const;
     std::string kickAddress() const;
 
-    // Filled by the connection and content parts of the client.
-    void bConnClick();
+    // Connection
+    void connectBranch();
+    void disconnectBranch();
+    void startDialWorker();
+    void applyConnectedState();
+    void showDialFailure(const std::string& message);
+    void selectNodeAutomatically();
+    void setStatus(const QString& text, const QColor& colour);
+    void hideToTray();
+    void switchUserClick();
+
+    // Filled by the content part of the client.
     void startConfigFetch();
     void openNewsWindow();
     void exitClick();

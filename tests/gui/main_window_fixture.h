@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <memory>
 
 #include "account/http_client.h"
@@ -12,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/message_boxes.h"
 #include "platform/gbk_codec.h"
+#include "tests/support/connection_fakes.h"
 #include "tests/support/fakes.h"
 #include "tests/support/http_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -37,7 +39,13 @@ protected:
     RecordingLauncher launcher;
     CurlHttpClient http;
     RecordingMessageBoxes boxes;
-    AppServices services{clock, systemPaths, osInfo, launcher, http, boxes};
+    FakeRemoteAccess remoteAccess;
+    ScriptedCapture capture;
+    FakeAdapters adapters;
+    RecordingRoutes routes;
+    FakeIcmp icmp;
+    AppServices services{clock,  systemPaths, osInfo,  launcher, http, boxes,
+                         remoteAccess, capture, adapters, routes, icmp};
     std::string announcement = "公告|http://portal/notice";
     int announcementStatus = 200;
     // Answers every portal request but the announcement; replies are UTF-8
@@ -55,6 +63,15 @@ protected:
     }};
     bool programEnded = false;
     std::unique_ptr<ClientApplication> client;
+
+    // The event log goes to the current directory: give every test its own.
+    std::filesystem::path previousDir = std::filesystem::current_path();
+    MainWindowTest() { std::filesystem::current_path(appDir.path()); }
+    ~MainWindowTest() override
+    {
+        client.reset();
+        std::filesystem::current_path(previousDir);
+    }
 
     ClientConfig config()
     {

@@ -1,0 +1,59 @@
+#include "vpn/dial_worker.h"
+
+#include <QMetaObject>
+#include <QThread>
+#include <thread>
+
+std::atomic<int> DialWorker::running_{0};
+
+namespace {
+
+class QueuedDialUi final : public DialUi {
+public:
+    QueuedDialUi(QObject* window, DialWorker::WindowHooks hooks) : window_(window), hooks_(std::move(hooks)) {}
+
+    void applyConnected() override { post([h = hooks_.applyConnected] { h(); }); }
+    void showDialFailure(const std::string& message) override
+    {
+        post([h = hooks_.showDialFailure, message] { h(message); });
+    }
+    void showAutoT() override { post([h = hooks_.showAutoT] { h(); }); }
+    bool fullRelayChecked() override
+    {
+        bool checked = false;
+        QObject* target = window_.data();
+        if (target)
+            QMetaObject::invokeMethod(
+                target, [&checked, h = hooks_.fullRelayChecked] { checked = h(); }, Qt::BlockingQueuedConnection);
+        return checked;
+    }
+
+private:
+    template <typename F>
+    void post(F f)
+    {
+        if (QObject* target = window_.data())
+            QMetaObject::invokeMethod(target, std::move(f), Qt::QueuedConnection);
+    }
+
+    QPointer<QObject> window_;
+    DialWorker::WindowHooks hooks_;
+};
+
+}  // namespace
+
+void DialWorker::start(QObject* window, WindowHooks hooks, const ProcedureFactory& makeProcedure)
+{
+    auto ui = std::make_shared<QueuedDialUi>(window, std::move(hooks));
+    std::shared_ptr<DialProcedure> procedure = makeProcedure(*ui);
+    ++running_;
+    std::thread([ui, procedure] {
+        procedure->run();
+        --running_;
+    }).detach();
+}
+
+int DialWorker::running()
+{
+    return running_;
+}
