@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth x11-utils trayer imagemagick
-  iproute2 iputils-ping procps
+  iproute2 iputils-ping procps ppp pptp-linux
 )
 
 if [ "$(id -u)" -ne 0 ]; then

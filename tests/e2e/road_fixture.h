@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include "account/http_client.h"
+#include "app/client_application.h"
+#include "app/main_window.h"
+#include "platform/linux/connection_registry.h"
+#include "platform/linux/getifaddrs_network_adapters.h"
+#include "platform/linux/linux_os_info.h"
+#include "platform/linux/linux_system_paths.h"
+#include "platform/linux/netlink_route_table.h"
+#include "platform/linux/posix_process_capture.h"
+#include "platform/linux/registry_remote_access.h"
+#include "platform/linux/socket_icmp_probe.h"
+#include "platform/linux/spawn_process_launcher.h"
+#include "tests/gui/main_window_fixture.h"
+#include "tools/service/reference_service.h"
+
+// The client with every real service, against the reference service on this
+// namespace's loopback. Node addresses live on lo, so the kernel answers
+// their echoes; addresses that are nowhere stay silent.
+class RoadTest : public ::testing::Test {
+protected:
+    TempDir appDir, systemTemp, runtime, serviceData;
+    std::unique_ptr<ReferenceService> service;
+    platform::SystemClock clock;
+    std::unique_ptr<platform::LinuxSystemPaths> systemPaths;
+    platform::LinuxOsInfo osInfo;
+    platform::SpawnProcessLauncher launcher;
+    CurlHttpClient http;
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<platform::RegistryRemoteAccess> remoteAccess;
+    platform::PosixProcessCapture capture;
+    platform::GetifaddrsNetworkAdapters adapters;
+    platform::NetlinkRouteTable routes;
+    platform::SocketIcmpProbe icmp;
+    std::unique_ptr<AppServices> services;
+    std::unique_ptr<ClientApplication> client;
+    std::filesystem::path previousDir = std::filesystem::current_path();
+
+    RoadTest();
+    ~RoadTest() override;
+
+    // The scenario of the next dials.
+    void setScenario(const std::string& body);
+    void writeSettings(const std::string& utf8);
+    MainWindow& startClient();
+
+    template <typename T = QWidget>
+    T* w(const char* name)
+    {
+        T* found = client->mainWindow().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    std::string text(const char* name);
+    // Runs the event loop until pred holds or the time is up.
+    bool waitFor(const std::function<bool()>& pred, int ms);
+    std::string log();
+    // `ip -4 route show` lines through the given device.
+    std::vector<std::string> routesVia(const std::string& device);
+    std::string tunnelDevice();
+};
+
+std::string runCapture(const std::vector<std::string>& argv);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs a test program inside a network namespace of its own (with its own
+# /sys, as `ip netns exec` mounts it), and removes the namespace afterwards.
+set -u
+ns="zvt-e2e-$$-$RANDOM"
+ip netns add "$ns" || exit 1
+trap 'ip netns del "$ns" 2>/dev/null' EXIT
+ip -n "$ns" link set lo up
+ip netns exec "$ns" "$@"
