@@ -1,26 +1,30 @@
-# Compiles files into the program byte for byte, as constexpr byte arrays.
-# zavtrel_embed(<target> <namespace> <header name> NAME <id> FILE <path> ...)
+# Compiles files into the program byte for byte.
+#
+#   zavtrel_embed(<target> <header> <name> <file> [<name> <file> ...])
+#
+# writes generated/embedded/<header>.{h,cpp} with one
+# `extern const std::string_view <name>;` per file, in namespace embedded, and
+# adds them to <target>. The files are written at configure time and written
+# again whenever an embedded file changes.
 function(zavtrel_embed target header)
-  cmake_parse_arguments(ARG "" "" "ITEMS" ${ARGN})
-  set(out_dir ${PROJECT_BINARY_DIR}/generated/embedded)
-  set(out_cpp ${out_dir}/${header}.cpp)
-  set(out_h ${out_dir}/${header}.h)
-  set(deps)
-  set(args)
-  list(LENGTH ARG_ITEMS n)
-  math(EXPR last "${n} - 1")
-  foreach(i RANGE 0 ${last} 2)
-    math(EXPR j "${i} + 1")
-    list(GET ARG_ITEMS ${i} name)
-    list(GET ARG_ITEMS ${j} file)
-    list(APPEND deps ${file})
-    list(APPEND args ${name}=${file})
-  endforeach()
-  add_custom_command(
-    OUTPUT ${out_cpp} ${out_h}
-    COMMAND ${CMAKE_COMMAND} -DOUT_CPP=${out_cpp} -DOUT_H=${out_h} -DHEADER=${header} "-DITEMS=${args}"
-            -P ${PROJECT_SOURCE_DIR}/cmake/EmbedWrite.cmake
-    DEPENDS ${deps} ${PROJECT_SOURCE_DIR}/cmake/EmbedWrite.cmake
-    VERBATIM)
-  target_sources(${target} PRIVATE ${out_cpp} ${out_h})
+  set(dir ${PROJECT_BINARY_DIR}/generated/embedded)
+  set(h "#pragma once\n#include <string_view>\n\nnamespace embedded {\n\n")
+  set(cpp "#include \"embedded/${header}.h\"\n\nnamespace embedded {\n\n")
+  set(items ${ARGN})
+  while(items)
+    list(POP_FRONT items name file)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+    file(READ ${file} hex HEX)
+    string(LENGTH "${hex}" hexlen)
+    math(EXPR size "${hexlen} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," body "${hex}")
+    string(APPEND h "extern const std::string_view ${name};\n")
+    string(APPEND cpp "static const char ${name}_bytes[] = {${body} 0};\n"
+                      "const std::string_view ${name}(${name}_bytes, ${size});\n\n")
+  endwhile()
+  string(APPEND h "\n}  // namespace embedded\n")
+  string(APPEND cpp "}  // namespace embedded\n")
+  file(CONFIGURE OUTPUT ${dir}/${header}.h CONTENT "${h}" @ONLY)
+  file(CONFIGURE OUTPUT ${dir}/${header}.cpp CONTENT "${cpp}" @ONLY)
+  target_sources(${target} PRIVATE ${dir}/${header}.h ${dir}/${header}.cpp)
 endfunction()
