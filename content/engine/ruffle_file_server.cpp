@@ -68,7 +68,8 @@ void RuffleFileServer::reply(QTcpSocket* socket, const QByteArray& target)
 {
     // Only plain file names of the player's directory.
     static const QRegularExpression plainName(QStringLiteral("^/ruffle/([A-Za-z0-9_-][A-Za-z0-9._-]*)$"));
-    const QString path = QString::fromLatin1(target.left(target.indexOf('?')));
+    const qsizetype query = target.indexOf('?');
+    const QString path = QString::fromLatin1(query < 0 ? target : target.left(query));
     const QRegularExpressionMatch m = plainName.match(path);
     QFile file(m.hasMatch() ? directory_ + QLatin1Char('/') + m.captured(1) : QString());
     if (!m.hasMatch() || !file.open(QIODevice::ReadOnly)) {

@@ -7,10 +7,19 @@
 #include "content/engine/ruffle_flash_view.h"
 #include "content/web_content.h"
 
+// Sets up the engine's shared graphics context. The engine does this by
+// itself only when it is loaded before the application object exists; loaded
+// later, as here, its first view would find no context and crash.
+namespace QtWebEngineCore {
+Q_DECL_IMPORT void initialize();
+}
+
 namespace {
 
 class EngineModule final : public webcontent::Module {
 public:
+    EngineModule() { QtWebEngineCore::initialize(); }
+
     webcontent::WebView* createWebView(QWidget* parent) override { return new EngineWebView(parent); }
 
     webcontent::FlashView* createFlashView(QWidget* parent) override
