@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "content/ad_config.h"
+#include "content/ad_schedule.h"
 #include "content/bar_config.h"
 #include "platform/gbk_codec.h"
 #include "tests/support/temp_dir.h"
@@ -90,4 +91,42 @@ TEST(AdConfig, ReadsTheScheduleAndTheContactAddress)
         EXPECT_EQ(got, c.entries) << c.what;
         EXPECT_EQ(ads.contactUrl(), c.contact) << c.what;
     }
+}
+
+// The reference service's own content files stay consistent: every address
+// they name on the service is a file it serves.
+TEST(ReferenceServiceContent, EveryAddressNamesAServedFile)
+{
+    const std::string data = ZAVTREL_SERVICE_DATA "/";
+    const std::string service = "http://127.0.0.1:18080/";
+    auto served = [&](const std::string& address) {
+        return address.rfind(service, 0) == 0 && fileExists(data + address.substr(service.size()));
+    };
+    const BarConfig bar(data + "content/zvtBt.ini");
+    ASSERT_EQ(bar.count(), 3);
+    for (int i = 1; i <= bar.count(); ++i) {
+        const BarEntryConfig e = bar.entry(i);
+        EXPECT_FALSE(e.caption.empty()) << i;
+        EXPECT_TRUE(served(e.normalImageUrl)) << e.normalImageUrl;
+        EXPECT_TRUE(served(e.hoverImageUrl)) << e.hoverImageUrl;
+        EXPECT_TRUE(BarConfig::isSafeImageName(BarConfig::imageFileName(e.normalImageUrl)));
+        if (i >= 2) {
+            EXPECT_TRUE(served(e.url)) << e.url;
+        }
+    }
+    const AdConfig ads(data + "content/zvtad.ini");
+    const auto entries = ads.entries();
+    ASSERT_FALSE(entries.empty());
+    std::int32_t previous = 0;
+    for (const auto& e : entries) {
+        std::int32_t t = 0;
+        ASSERT_TRUE(AdSchedule::parseTime(e.adTime, t)) << e.adTime;
+        EXPECT_TRUE(t > previous && t % 10 == 0) << e.adTime; // every entry comes due
+        previous = t;
+        EXPECT_TRUE(served(e.url)) << e.url;
+    }
+    EXPECT_TRUE(served(ads.contactUrl()));
+    for (const char* f :
+        { "content/admain.swf", "content/RouteTabledx.ini", "content/RouteTablewt.ini", "ad/index.html" })
+        EXPECT_TRUE(fileExists(data + f)) << f;
 }

@@ -6,7 +6,10 @@ and optionally DoAction blocks that call the host through GetURL
 "FSCommand:<command>" on chosen frames.
 
     make_swf.py OUT --size W H [--fps N] [--frames N]
-                [--color RRGGBB ...] [--command FRAME NAME [ARG]] ... [--stop]
+                [--color RRGGBB ...] [--stripe RRGGBB]
+                [--command FRAME NAME [ARG]] ... [--stop]
+
+--stripe adds a narrow bar that moves across the movie, one step a frame.
 """
 import argparse
 import struct
@@ -96,9 +99,22 @@ def define_shape(shape_id, width, height, rgb):
     return tag(2, body + b.align())
 
 
-def place_object(depth, char_id, replace):
+def matrix(tx, ty):
+    if tx == 0 and ty == 0:
+        return b"\x00"
+    nbits = signed_bits(tx, ty)
+    b = Bits()
+    b.put(0, 1)  # no scale
+    b.put(0, 1)  # no rotation
+    b.put(nbits, 5)
+    b.signed(tx, nbits)
+    b.signed(ty, nbits)
+    return b.align()
+
+
+def place_object(depth, char_id, replace, tx=0, ty=0):
     flags = 0x02 | 0x04 | (0x01 if replace else 0)  # character, matrix, move
-    return tag(26, bytes([flags]) + struct.pack("<HH", depth, char_id) + b"\x00")
+    return tag(26, bytes([flags]) + struct.pack("<HH", depth, char_id) + matrix(tx, ty))
 
 
 def do_action(actions):
@@ -117,15 +133,22 @@ def parse_rgb(text):
     return [int(text[i:i + 2], 16) for i in (0, 2, 4)]
 
 
-def build(width_px, height_px, fps, frames, colors, commands, stop):
+def build(width_px, height_px, fps, frames, colors, commands, stop, stripe=None):
     w, h = width_px * 20, height_px * 20
     body = struct.pack("<I", 0)  # FileAttributes: AVM1, no network flag
     tags = [tag(69, body), tag(9, bytes([255, 255, 255]))]
     for i, c in enumerate(colors):
         tags.append(define_shape(i + 1, w, h, parse_rgb(c)))
+    stripe_id = len(colors) + 1
+    stripe_w = max(w // 8, 20)
+    if stripe:
+        tags.append(define_shape(stripe_id, stripe_w, h, parse_rgb(stripe)))
     for frame in range(1, frames + 1):
         shape = (frame - 1) % len(colors) + 1
         tags.append(place_object(1, shape, frame > 1))
+        if stripe:
+            x = (frame - 1) * (w - stripe_w) // max(frames - 1, 1)
+            tags.append(place_object(2, stripe_id, frame > 1, x, 0))
         actions = [action_get_url("FSCommand:" + name, arg) for f, name, arg in commands if f == frame]
         if stop and frame == frames:
             actions.append(ACTION_STOP)
@@ -144,6 +167,7 @@ def main(argv):
     p.add_argument("--fps", type=int, default=1)
     p.add_argument("--frames", type=int, default=1)
     p.add_argument("--color", action="append", default=[])
+    p.add_argument("--stripe")
     p.add_argument("--command", action="append", nargs="+", default=[], metavar="FRAME NAME [ARG]")
     p.add_argument("--stop", action="store_true", help="stop on the last frame instead of looping")
     a = p.parse_args(argv)
@@ -152,7 +176,7 @@ def main(argv):
         if len(c) not in (2, 3):
             p.error("--command takes FRAME NAME [ARG]")
         commands.append((int(c[0]), c[1], c[2] if len(c) == 3 else ""))
-    data = build(a.size[0], a.size[1], a.fps, a.frames, a.color or ["3366CC"], commands, a.stop)
+    data = build(a.size[0], a.size[1], a.fps, a.frames, a.color or ["3366CC"], commands, a.stop, a.stripe)
     with open(a.out, "wb") as f:
         f.write(data)
 
