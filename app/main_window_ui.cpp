@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/gradient_picture.h"
 #include "app/image_button.h"
 #include "app/main_window.h"
 
@@ -42,6 +43,14 @@ QLabel* picture(QWidget* parent, const char* name, const char* resource, QRect g
     auto* l = make<QLabel>(parent, name, geometry);
     l->setPixmap(QPixmap(QString::fromLatin1(resource)));
     l->setScaledContents(true);
+    return l;
+}
+
+QLabel* background(QWidget* parent, const char* name, GradientPicture::Style style)
+{
+    auto* l = new GradientPicture(style, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(0, 0, 256, 600);
     return l;
 }
 
@@ -105,7 +114,7 @@ void MainWindow::buildUi()
 void MainWindow::buildLoginPanel()
 {
     LoginPanel = make<QWidget>(this, "LoginPanel", {0, 0, 256, 600});
-    Image2 = picture(LoginPanel, "Image2", ":/images/login_background.png", {0, 0, 256, 600});
+    Image2 = background(LoginPanel, "Image2", GradientPicture::Style::Login);
     Image3 = picture(LoginPanel, "Image3", ":/images/logo.png", {28, 48, 200, 64});
 
     Label9 = label(LoginPanel, "Label9", "通行证：", {22, 160, 56, 22});
@@ -151,7 +160,7 @@ void MainWindow::buildLoggedInPanel()
 {
     Panel1 = make<QWidget>(this, "Panel1", {0, 0, 256, 600});
     Panel1->hide();
-    Image1 = picture(Panel1, "Image1", ":/images/panel_background.png", {0, 0, 256, 600});
+    Image1 = background(Panel1, "Image1", GradientPicture::Style::Panel);
     Image4 = picture(Panel1, "Image4", ":/images/logo_small.png", {6, 8, 70, 40});
 
     FreeUlb = label(Panel1, "FreeUlb", "Vip用户：", {80, 5, 65, 18});
