@@ -81,6 +81,11 @@ TEST(ProcessCapture, FailureTexts)
 
 TEST(ProcessCapture, PipeFailureWhenNoDescriptorsAreLeft)
 {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers test memory through a pipe of their own; without free
+    // descriptors that fails and they report a fault that is not there.
+    GTEST_SKIP() << "needs free descriptors under the sanitizers";
+#endif
     PosixProcessCapture capture;
     // The lowest free descriptor is the only one left under the limit, so a
     // pipe (two descriptors) cannot be made.
