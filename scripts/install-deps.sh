@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev nettle-dev libmnl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  xvfb xauth x11-utils trayer imagemagick
+  xvfb xauth x11-utils trayer xdotool imagemagick
   iproute2 iputils-ping procps ppp pptp-linux
 )
 
