@@ -1,6 +1,8 @@
 #include "content/download.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <mutex>
@@ -63,12 +65,27 @@ bool transfer(const std::string& url, Sink& sink, const DownloadLimits& limits)
     return rc == CURLE_OK && !sink.failed && status >= 200 && status < 300;
 }
 
+// curl would take an address without a scheme for a host name and guess
+// http; only an explicit web address is fetched.
+bool isWebAddress(const std::string& url)
+{
+    const auto startsWith = [&](std::string_view prefix) {
+        if (url.size() < prefix.size())
+            return false;
+        for (size_t i = 0; i < prefix.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(url[i])) != prefix[i])
+                return false;
+        return true;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
 } // namespace
 
 bool downloadToFile(const std::string& url, const std::string& file, const DownloadLimits& limits)
 {
     try {
-        if (url.empty() || file.empty() || file.back() == '/')
+        if (!isWebAddress(url) || file.empty() || file.back() == '/')
             return false;
         globalInit();
         std::string temp = file + ".part-XXXXXX";

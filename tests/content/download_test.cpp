@@ -29,7 +29,9 @@ TEST(DownloadToFile, StoresTheBodyAndFollowsRedirects)
     });
     TempDir dir;
     writeBytes(dir.file("f.ini"), "earlier");
-    EXPECT_TRUE(downloadToFile(server.base() + "old", dir.file("f.ini")));
+    std::string upper = server.base() + "old";
+    upper.replace(0, 4, "HTTP");
+    EXPECT_TRUE(downloadToFile(upper, dir.file("f.ini")));
     EXPECT_EQ(readBytes(dir.file("f.ini")), body);
     EXPECT_EQ(filesIn(dir.path()), 1u); // no temporary file left behind
 }
