@@ -29,6 +29,7 @@ ClientApplication::ClientApplication(const ClientConfig& config, AppServices& se
                                                          [window](int mode) { window->applyConnectionMode(mode); });
     QObject::connect(window, &MainWindow::setLinkModeRequested, modeDialog_.get(), &QWidget::show);
     adPopup_ = std::make_unique<AdPopup>();
+    window->setAdPopup(*adPopup_);
     NodeChooserDialog::MainWindowHooks hooks;
     hooks.fullRelayChecked = [window] { return window->fullRelayChecked(); };
     hooks.setFullRelay = [window](bool on) { window->setFullRelay(on); };

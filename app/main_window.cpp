@@ -16,6 +16,12 @@
 
 #include "account/http_client.h"
 #include "app/image_button.h"
+#include "content/ad_popup.h"
+#include "content/ad_schedule_ticker.h"
+#include "content/button_bar.h"
+#include "content/config_fetch_worker.h"
+#include "content/flash_banner.h"
+#include "content/news_window.h"
 #include "cipher/string_cipher.h"
 #include "platform/gbk_codec.h"
 #include "vpn/phonebook.h"
@@ -62,15 +68,24 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
 {
     initImages();
     buildUi();
+    buttonBar_ = new ButtonBar({Panel1, bsSkinSpeedButton1, Titlelb, Mainpanel, SoftPanel}, paths_.resDir, this);
+    new FlashBanner(ShockwaveFlash1, config_.contentBase + "admain.swf", this);
     connect(IsServer, &QCheckBox::toggled, this, &MainWindow::isServerClick);
     connect(AutoConn, &QCheckBox::clicked, this, &MainWindow::autoConnClick);
     connect(BsLogin, &QAbstractButton::clicked, this, &MainWindow::bsLoginButtonClicked);
     connect(Username, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
     connect(PassWord, &QLineEdit::returnPressed, BsLogin, &QAbstractButton::click);
-    connect(BsLogin, &ImageButton::mouseEntered, this, [this] { BsLogin->setPicture(loadResImage("loginb.bmp")); });
-    connect(BsLogin, &ImageButton::mouseLeft, this, [this] { BsLogin->setPicture(loadResImage("logina.bmp")); });
-    connect(BsReg, &ImageButton::mouseEntered, this, [this] { BsReg->setPicture(loadResImage("regb.bmp")); });
-    connect(BsReg, &ImageButton::mouseLeft, this, [this] { BsReg->setPicture(loadResImage("rega.bmp")); });
+    // Hover pictures of the two account buttons; a picture that cannot be
+    // loaded leaves the button as it is.
+    const auto hoverPicture = [this](ImageButton* button, const char* file) {
+        const QPixmap pic = loadResImage(file);
+        if (!pic.isNull())
+            button->setPicture(pic);
+    };
+    connect(BsLogin, &ImageButton::mouseEntered, this, [this, hoverPicture] { hoverPicture(BsLogin, "loginb.bmp"); });
+    connect(BsLogin, &ImageButton::mouseLeft, this, [this, hoverPicture] { hoverPicture(BsLogin, "logina.bmp"); });
+    connect(BsReg, &ImageButton::mouseEntered, this, [this, hoverPicture] { hoverPicture(BsReg, "regb.bmp"); });
+    connect(BsReg, &ImageButton::mouseLeft, this, [this, hoverPicture] { hoverPicture(BsReg, "rega.bmp"); });
     connect(X1, &QAction::triggered, this, &MainWindow::exitClick);
     connect(L1, &QAction::triggered, this, &MainWindow::switchUserClick);
     connect(ExitX1, &QAction::triggered, this, &MainWindow::bConnClick);
@@ -84,7 +99,17 @@ MainWindow::MainWindow(const ClientConfig& config, AppServices& services, Sessio
     formCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    for (const auto& w : newsWindows_)
+        delete w.data();
+}
+
+void MainWindow::setAdPopup(AdPopup& popup)
+{
+    adTicker_ = new AdScheduleTicker(adSchedule_, popup, this);
+    connect(Timer5, &QTimer::timeout, adTicker_, &AdScheduleTicker::timer5Timer);
+}
 
 void MainWindow::formCreate()
 {
@@ -106,7 +131,6 @@ void MainWindow::formCreate()
         // Checking the box runs its handler; leaving it unchecked runs nothing.
         IsServer->setChecked(settings_.isServer());
 
-        currentButton_ = bsSkinSpeedButton1;
         QDir resDir(qs(paths_.resDir));
         if (resDir.exists()) {
             const QPixmap pic = loadResImage("tuvekb.bmp");
@@ -317,12 +341,18 @@ void MainWindow::exitClick()
 
 void MainWindow::startConfigFetch()
 {
-    // The remote configuration fetch takes over here.
+    ConfigFetchJob job;
+    job.contentBase = config_.contentBase;
+    job.appDir = paths_.appDir;
+    job.resDir = paths_.resDir;
+    job.nodeListFile = session_.nodeListFile;
+    ConfigFetchWorker::start(std::move(job), {*buttonBar_, adSchedule_, session_, settings_, log_});
 }
 
 void MainWindow::openNewsWindow()
 {
-    // The news window takes over here.
+    newsWindows_.push_back(
+        new NewsWindow(session_.newsTitle, session_.newsWidth, session_.newsHeight, config_.newsPageUrl));
 }
 
 QPixmap MainWindow::loadResImage(const std::string& name) const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <vector>
 #include <string>
 
 #include "app/app_services.h"
@@ -9,6 +11,7 @@
 #include "app/node_choice.h"
 #include "app/session.h"
 #include "app/settings.h"
+#include "content/ad_schedule.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -20,6 +23,10 @@ class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class ImageButton;
+class AdPopup;
+class AdScheduleTicker;
+class ButtonBar;
+class NewsWindow;
 
 // The client's one permanent window: the login panel and, after a login, the
 // logged-in panel with the connection page. Controls carry their names as
@@ -61,6 +68,8 @@ public:
     void sessionEnding();
 
     const Settings& settings() const { return settings_; }
+    // The pop-up the schedule shows; set once, right after it is created.
+    void setAdPopup(AdPopup& popup);
     const EventLog& log() const { return log_; }
     QMenu* popupMenu() const { return PopupMenu1; }
 
@@ -134,7 +143,10 @@ private:
     EventLog log_;
     bool shownOnce_ = false;
     QSystemTrayIcon* trayIcon_ = nullptr;
-    QWidget* currentButton_ = nullptr;
+    AdSchedule adSchedule_;
+    ButtonBar* buttonBar_ = nullptr;
+    AdScheduleTicker* adTicker_ = nullptr;
+    std::vector<QPointer<NewsWindow>> newsWindows_;
 
     // Login panel
     QWidget* LoginPanel = nullptr;

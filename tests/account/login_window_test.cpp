@@ -31,6 +31,8 @@ protected:
     void SetUp() override
     {
         route = [this](const std::string& target) {
+            if (target.rfind("/Exelogin.aspx", 0) != 0)
+                return RecordingHttpServer::Reply{404, "", {}};  // the configuration fetch
             loginTargets.push_back(target);
             return RecordingHttpServer::Reply{loginStatus, loginBody, loginStatus == 302
                                                                           ? std::vector<std::string>{"Location: /x"}

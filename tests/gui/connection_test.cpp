@@ -29,7 +29,11 @@ protected:
         route = [this](const std::string& target) {
             if (target.rfind("//GetLogin.aspx", 0) == 0)
                 return RecordingHttpServer::Reply{200, policy, {}};
-            return RecordingHttpServer::Reply{200, account, {}};
+            if (target.rfind("/Exelogin.aspx", 0) == 0)
+                return RecordingHttpServer::Reply{200, account, {}};
+            if (target == "/content/zvtad.ini")
+                return RecordingHttpServer::Reply{200, "[Qqurl]\r\nWebqqurl=http://contact/\r\n", {}};
+            return RecordingHttpServer::Reply{404, "", {}};
         };
         // Every dial brings up connection 5 of our entry.
         capture.onRun = [this] {
@@ -258,8 +262,10 @@ TEST_F(ConnectionTest, ExitWhileConnectedHangsUpAndCleansUp)
 
 TEST_F(ConnectionTest, SwitchUserKeepsTheConnectionAndTheContactAddress)
 {
-    writeSettings("[Qqurl]\r\nWebqqurl=http://contact/\r\n");
     loggedIn();
+    // The configuration fetch after the login brings the contact address.
+    for (int i = 0; i < 300 && client->mainWindow().settings().webQqUrl().empty(); ++i)
+        QTest::qWait(10);
     w<QPushButton>("BConn")->click();
     waitForDial();
     w<QPushButton>("BConn")->setText("断开");

@@ -36,7 +36,9 @@ struct ReferenceService::Impl {
         while (!rel.empty() && rel.front() == '/')
             rel.erase(rel.begin());
         const fs::path root = fs::weakly_canonical(dataDir);
-        const fs::path full = fs::weakly_canonical(root / rel);
+        fs::path full = fs::weakly_canonical(root / rel);
+        if (fs::is_directory(full))
+            full /= "index.html";
         const auto [r, f] = std::mismatch(root.begin(), root.end(), full.begin(), full.end());
         if (r != root.end())
             return std::nullopt;
