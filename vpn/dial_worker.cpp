@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <future>
 #include <thread>
 
 std::atomic<int> DialWorker::running_{0};
@@ -20,12 +21,17 @@ public:
     void showAutoT() override { post([h = hooks_.showAutoT] { h(); }); }
     bool fullRelayChecked() override
     {
-        bool checked = false;
-        QObject* target = window_.data();
-        if (target)
-            QMetaObject::invokeMethod(
-                target, [&checked, h = hooks_.fullRelayChecked] { checked = h(); }, Qt::BlockingQueuedConnection);
-        return checked;
+        // Asked on the UI thread and waited for. A window that goes away
+        // first drops the question, which breaks the promise: not ticked.
+        auto answer = std::make_shared<std::promise<bool>>();
+        std::future<bool> result = answer->get_future();
+        post([answer, h = hooks_.fullRelayChecked] { answer->set_value(h()); });
+        answer.reset();
+        try {
+            return result.get();
+        } catch (const std::future_error&) {
+            return false;
+        }
     }
 
 private:

@@ -37,8 +37,7 @@ protected:
         };
         // Every dial brings up connection 5 of our entry.
         capture.onRun = [this] {
-            remoteAccess.connections.clear();
-            remoteAccess.connections.push_back({{5, "TUVEKP"}, platform::RemoteAccess::kConnected, {}});
+            remoteAccess.replaceAll(5, "TUVEKP");
         };
     }
     MainWindow& loggedIn()
@@ -115,8 +114,7 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     capture.onRun = [&] {
         while (!release)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        remoteAccess.connections.clear();
-        remoteAccess.connections.push_back({{5, "TUVEKP"}, platform::RemoteAccess::kConnected, {}});
+        remoteAccess.replaceAll(5, "TUVEKP");
     };
     w<QPushButton>("BConn")->click();
     expectView({"连接", "连接中...", false, true, true, true, false, false, true, false, true, "0", "0", "00:00:00"},

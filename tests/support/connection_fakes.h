@@ -31,6 +31,13 @@ public:
         std::lock_guard g(lock);
         connections.push_back({{handle, entry}, state, {}});
     }
+    // Only this connection is up from now on.
+    void replaceAll(platform::ConnectionHandle handle, const std::string& entry)
+    {
+        std::lock_guard g(lock);
+        connections.clear();
+        connections.push_back({{handle, entry}, kConnected, {}});
+    }
     void setState(platform::ConnectionHandle handle, int state)
     {
         std::lock_guard g(lock);
