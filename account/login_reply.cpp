@@ -1,5 +1,6 @@
 #include "account/login_reply.h"
 
+#include "app/ascii.h"
 #include "app/ini_file.h"
 
 std::vector<std::string> splitString(std::string_view text, char separator)
@@ -57,12 +58,5 @@ std::optional<LoginReply> parseLoginReply(std::string_view reply)
 
 bool versionAccepted(std::string_view requiredVersion)
 {
-    if (requiredVersion.size() != kClientVersion.size())
-        return false;
-    for (size_t i = 0; i < requiredVersion.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(requiredVersion[i]) != lower(kClientVersion[i]))
-            return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(requiredVersion, kClientVersion);
 }

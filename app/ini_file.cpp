@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/ascii.h"
 #include "platform/gbk_codec.h"
 
 namespace {
@@ -52,19 +53,7 @@ std::string_view trim(std::string_view s)
 
 bool iequals(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 // Section name of a header line, or nothing when the line is no header.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/ascii.h"
+
 std::string formatKilobytes(std::uint32_t bytes)
 {
     const std::string digits = std::to_string(bytes / 1024);
@@ -26,15 +28,7 @@ bool connectionLimitReached(std::uint64_t durationMs, std::string_view linkMinut
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.2llu", static_cast<unsigned long long>(durationMs / 60000));
-    const std::string_view minutes(buf);
-    if (minutes.size() != linkMinutes.size())
-        return false;
-    for (size_t i = 0; i < minutes.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(minutes[i]) != lower(linkMinutes[i]))
-            return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(buf, linkMinutes);
 }
 
 std::string freeAccountNotice(const std::string& appTitle, const std::string& linkMinutes)

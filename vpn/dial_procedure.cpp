@@ -1,20 +1,10 @@
 #include "vpn/dial_procedure.h"
 
+#include "app/ascii.h"
+
 namespace {
 
 constexpr const char* kUnconfirmed = "拨号过程出错!请联系客服!";
-
-bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // Clears the in-progress flag on every way out.
 struct InProgress {

@@ -11,6 +11,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/linux/argv_pointers.h"
+
 extern char** environ;
 
 namespace platform {
@@ -152,11 +154,7 @@ int PosixProcessCapture::spawnWithPipe(
     failure = CaptureResult::Failure::Process;
     if (argv.empty() || argv[0].empty())
         return -1;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args = argvPointers(argv);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;

@@ -6,6 +6,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/linux/argv_pointers.h"
+
 extern char** environ;
 
 namespace platform {
@@ -14,11 +16,7 @@ int spawnArgv(const std::vector<std::string>& argv)
 {
     if (argv.empty() || argv[0].empty())
         return -1;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args = argvPointers(argv);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "platform/linux/argv_pointers.h"
 #include "tools/rasdial/pppd_options.h"
 #include "tools/rasdial/ras_error.h"
 #include "tools/rasdial/termination.h"
@@ -64,10 +65,7 @@ std::string readText(const std::string& path)
 // Standard input from /dev/null, output and errors appended to the log.
 pid_t spawnLogged(const std::vector<std::string>& argv, const std::string& logPath)
 {
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
+    std::vector<char*> args = platform::argvPointers(argv);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
