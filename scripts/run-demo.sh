@@ -45,6 +45,8 @@ port=18080
 xvfb=
 cleanup() {
   [ -n "${client:-}" ] && kill "$client" 2>/dev/null || true
+  # Hang up what the demo dialed, so no link holder outlives it.
+  "${in_ns[@]}" env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" "$bin/rasdial" /disconnect >/dev/null 2>&1 || true
   kill "$service" 2>/dev/null || true
   pkill -P $$ trayer 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
