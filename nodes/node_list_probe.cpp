@@ -1,5 +1,7 @@
 #include "nodes/node_list_probe.h"
 
+#include "app/queued_call.h"
+
 #include <QMetaObject>
 
 namespace {
@@ -16,8 +18,7 @@ private:
     template <typename F>
     void post(F f)
     {
-        if (QObject* c = context_.data())
-            QMetaObject::invokeMethod(c, std::move(f), Qt::QueuedConnection);
+        queueTo(context_, std::move(f));
     }
     QPointer<QObject> context_;
     NodeListProbe::Receiver r_;

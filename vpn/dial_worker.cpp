@@ -1,5 +1,7 @@
 #include "vpn/dial_worker.h"
 
+#include "app/queued_call.h"
+
 #include <QMetaObject>
 #include <QThread>
 #include <future>
@@ -38,8 +40,7 @@ private:
     template <typename F>
     void post(F f)
     {
-        if (QObject* target = window_.data())
-            QMetaObject::invokeMethod(target, std::move(f), Qt::QueuedConnection);
+        queueTo(window_, std::move(f));
     }
 
     QPointer<QObject> window_;

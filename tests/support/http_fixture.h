@@ -7,6 +7,9 @@
 #include <thread>
 #include <vector>
 
+// A listening TCP socket on 127.0.0.1 at a free port; throws when none.
+int listenOnLoopback(int& port);
+
 // A raw HTTP/1.1 server on 127.0.0.1 that records each request's exact bytes
 // (request line and headers) and answers with a scripted reply.
 class RecordingHttpServer {

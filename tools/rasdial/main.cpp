@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/ascii.h"
 #include "platform/linux/connection_registry.h"
 #include "platform/linux/linux_system_paths.h"
 #include "platform/linux/registry_remote_access.h"
@@ -28,18 +29,7 @@ using platform::ConnectionRegistry;
 
 bool sameEntry(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 void print(const std::string& text)

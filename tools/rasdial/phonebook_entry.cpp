@@ -4,6 +4,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/ascii.h"
 #include "app/ini_file.h"
 #include "tools/rasdial/ras_error.h"
 
@@ -20,18 +21,7 @@ std::string_view trim(std::string_view s)
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 // The section header's own spelling of the entry, as the private-profile
