@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ascii.h"
+#include "app/file_bytes.h"
 #include "platform/gbk_codec.h"
 
 namespace {
@@ -77,14 +78,7 @@ std::optional<std::string_view> keyName(std::string_view line)
 
 bool readAll(const std::string& path, std::string& out)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!f)
-        return false;
-    char buf[8192];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-        out.append(buf, n);
-    return !std::ferror(f.get());
+    return readFileBytes(path, out);
 }
 
 // Where a section starts and ends within the lines.

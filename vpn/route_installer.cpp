@@ -1,5 +1,7 @@
 #include "vpn/route_installer.h"
 
+#include "app/file_bytes.h"
+
 #include <arpa/inet.h>
 #include <cstdio>
 #include <memory>
@@ -69,18 +71,6 @@ std::uint32_t toAddress(std::string_view text)
     return inet_addr(std::string(text).c_str());
 }
 
-bool readFile(const std::string& path, std::string& out)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!f)
-        return false;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-        out.append(buf, n);
-    return !std::ferror(f.get());
-}
-
 } // namespace
 
 TunnelAdapter findTunnelAdapter(const std::vector<platform::NetworkAdapter>& adapters)
@@ -147,7 +137,7 @@ platform::RouteBatchResult RouteInstaller::installRoutes(
     }
     const std::string path = appDir + routeTableFileName(lineType);
     std::string text;
-    if (!readFile(path, text))
+    if (!readFileBytes(path, text))
         throw RouteTableFileError(path);
 
     const std::uint32_t nextHop = inet_addr(tunnel_.ip.c_str());

@@ -36,17 +36,7 @@ void RawHttpServer::serve()
         if (fd < 0)
             continue;
         ++connections_;
-        std::string head;
-        char buf[4096];
-        while (head.find("\r\n\r\n") == std::string::npos) {
-            pollfd c { fd, POLLIN, 0 };
-            if (poll(&c, 1, 2000) <= 0)
-                break;
-            const ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            head.append(buf, static_cast<size_t>(n));
-        }
+        readRequestHead(fd);
         send(fd, reply_.data(), reply_.size(), MSG_NOSIGNAL);
         if (hold_)
             held.push_back(fd);

@@ -24,6 +24,22 @@ int listenOnLoopback(int& port)
     return fd;
 }
 
+std::string readRequestHead(int fd)
+{
+    std::string head;
+    char buf[4096];
+    while (head.find("\r\n\r\n") == std::string::npos) {
+        pollfd c{fd, POLLIN, 0};
+        if (poll(&c, 1, 2000) <= 0)
+            break;
+        const ssize_t n = recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        head.append(buf, static_cast<size_t>(n));
+    }
+    return head.substr(0, head.find("\r\n\r\n"));
+}
+
 RecordingHttpServer::RecordingHttpServer(Handler handler) : handler_(std::move(handler))
 {
     listenFd_ = listenOnLoopback(port_);
@@ -64,18 +80,7 @@ void RecordingHttpServer::serve()
                 return;
             continue;
         }
-        std::string head;
-        char buf[4096];
-        while (head.find("\r\n\r\n") == std::string::npos) {
-            pollfd c{fd, POLLIN, 0};
-            if (poll(&c, 1, 2000) <= 0)
-                break;
-            const ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            head.append(buf, static_cast<size_t>(n));
-        }
-        head = head.substr(0, head.find("\r\n\r\n"));
+        const std::string head = readRequestHead(fd);
         {
             std::lock_guard g(lock_);
             requests_.push_back(head);

@@ -10,6 +10,10 @@
 // A listening TCP socket on 127.0.0.1 at a free port; throws when none.
 int listenOnLoopback(int& port);
 
+// Reads a request up to the empty line (waiting at most 2 s for each piece);
+// returns it without that line.
+std::string readRequestHead(int fd);
+
 // A raw HTTP/1.1 server on 127.0.0.1 that records each request's exact bytes
 // (request line and headers) and answers with a scripted reply.
 class RecordingHttpServer {
