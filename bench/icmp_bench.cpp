@@ -17,13 +17,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/node_choice.h"
-#include "cipher/string_cipher.h"
-#include "nodes/node_list.h"
-#include "nodes/node_selection.h"
+#include "core/node_choice.h"
+#include "core/cipher/string_cipher.h"
+#include "core/nodes/node_list.h"
+#include "core/nodes/node_selection.h"
 #include "platform/gbk_codec.h"
 #include "platform/linux/socket_icmp_probe.h"
-#include "tests/nodes/latency_fixture.h"
+#include "tests/support/latency_fixture.h"
 
 extern char** environ;
 

@@ -22,15 +22,15 @@
 #include <thread>
 #include <vector>
 
-#include "app/event_log.h"
+#include "base/event_log.h"
 #include "platform/linux/getifaddrs_network_adapters.h"
 #include "platform/linux/netlink_route_table.h"
 #include "platform/linux/spawn_process_launcher.h"
 #include "platform/linux/tun_device.h"
 #include "tests/support/temp_dir.h"
-#include "tests/vpn/kernel_routes.h"
-#include "tests/vpn/net_namespace.h"
-#include "vpn/route_installer.h"
+#include "tests/support/kernel_routes.h"
+#include "tests/support/net_namespace.h"
+#include "core/vpn/route_installer.h"
 
 namespace {
 

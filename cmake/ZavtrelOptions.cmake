@@ -2,11 +2,6 @@
 add_library(zavtrel_options INTERFACE)
 target_compile_features(zavtrel_options INTERFACE cxx_std_20)
 target_compile_options(zavtrel_options INTERFACE -Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
-target_include_directories(zavtrel_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+target_include_directories(zavtrel_options INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
 set(CMAKE_CXX_EXTENSIONS OFF)
 
-target_compile_definitions(zavtrel_options INTERFACE
-  ZAVTREL_PORTAL_BASE="${ZAVTREL_PORTAL_BASE}"
-  ZAVTREL_CONTENT_BASE="${ZAVTREL_CONTENT_BASE}"
-  ZAVTREL_NEWS_PAGE_URL="${ZAVTREL_NEWS_PAGE_URL}"
-  ZAVTREL_DEFAULT_SERVER_IP="${ZAVTREL_DEFAULT_SERVER_IP}")

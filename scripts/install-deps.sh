@@ -30,4 +30,4 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-[ -d "$(dirname "$0")/../content/web/node_modules" ] || (cd "$(dirname "$0")/../content/web" && npm ci --no-audit --no-fund)
+[ -d "$(dirname "$0")/../src/web/player/node_modules" ] || (cd "$(dirname "$0")/../src/web/player" && npm ci --no-audit --no-fund)

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "cipher/string_cipher.h"
+#include "core/cipher/string_cipher.h"
 #include "platform/gbk_codec.h"
-#include "vpn/dial_worker.h"
+#include "gui/connection/dial_worker.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "account/http_client.h"
+#include "core/account/http_client.h"
 #include "app/client_application.h"
-#include "app/main_window.h"
+#include "gui/main_window.h"
 #include "platform/linux/connection_registry.h"
 #include "platform/linux/getifaddrs_network_adapters.h"
 #include "platform/linux/linux_os_info.h"

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "cipher/string_cipher.h"
+#include "core/cipher/string_cipher.h"
 #include "tests/e2e/road_fixture.h"
 
 TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)

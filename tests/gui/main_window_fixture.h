@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "account/http_client.h"
+#include "core/account/http_client.h"
 #include "app/client_application.h"
-#include "app/main_window.h"
-#include "app/message_boxes.h"
+#include "gui/main_window.h"
+#include "gui/widgets/message_boxes.h"
 #include "platform/gbk_codec.h"
 #include "tests/support/connection_fakes.h"
 #include "tests/support/fakes.h"

@@ -3,7 +3,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "cipher/string_cipher.h"
+#include "core/cipher/string_cipher.h"
 #include "tests/gui/main_window_fixture.h"
 
 TEST_F(MainWindowTest, NoSettingsFileAtAll)

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 DialScenario DialScenario::load(const std::string& path)
 {

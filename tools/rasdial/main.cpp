@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/ascii.h"
+#include "base/ascii.h"
 #include "platform/linux/connection_registry.h"
 #include "platform/linux/linux_system_paths.h"
 #include "platform/linux/registry_remote_access.h"

@@ -4,8 +4,8 @@
 #include <optional>
 #include <sstream>
 
-#include "app/ascii.h"
-#include "app/ini_file.h"
+#include "base/ascii.h"
+#include "base/ini_file.h"
 #include "tools/rasdial/ras_error.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tools/rasdial/rasdial_config.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 namespace {
 

@@ -9,5 +9,5 @@ $swf "$here/data/content/admain.swf" --size 217 49 --fps 12 --frames 24 --color 
 $swf "$here/data/ad/popup.swf" --size 331 228 --fps 1 --frames 6 --color 2A66B5 --color 1D4F91 --stripe FFAD33 \
   --command 6 quit --stop
 # Tests: quits on its third frame, a third of a second in.
-$swf "$here/../../tests/content/data/quit_soon.swf" --size 331 228 --fps 10 --frames 3 --color 3366CC --color CC6633 \
+$swf "$here/../../tests/data/quit_soon.swf" --size 331 228 --fps 10 --frames 3 --color 3366CC --color CC6633 \
   --command 3 quit --stop

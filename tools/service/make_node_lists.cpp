@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cipher/string_cipher.h"
+#include "core/cipher/string_cipher.h"
 #include "platform/gbk_codec.h"
 
 namespace {

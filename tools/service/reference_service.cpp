@@ -7,9 +7,8 @@
 #include <sstream>
 #include <thread>
 
-#include "account/portal_links.h"
-#include "app/ini_file.h"
-#include "cipher/md5.h"
+#include "base/ini_file.h"
+#include "core/cipher/md5.h"
 #include "platform/gbk_codec.h"
 
 namespace fs = std::filesystem;
@@ -109,14 +108,6 @@ struct ReferenceService::Impl {
         reply(res, accounts().readString(user, "policy", "0~0|OK NOMSG"));
     }
 
-    static std::string nowStamp()
-    {
-        const std::time_t now = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&now, &tm);
-        return portalTimeStamp({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0});
-    }
-
     // Accepts a signed link when the signature matches the account's password
     // and the time stamp is within ten minutes of ours.
     void siteCheck(const httplib::Request& req, httplib::Response& res) const
@@ -139,7 +130,7 @@ struct ReferenceService::Impl {
             tm.tm_isdst = -1;
             return static_cast<long long>(std::mktime(&tm));
         };
-        const long long then = seconds(stamp), now = seconds(nowStamp());
+        const long long then = seconds(stamp), now = static_cast<long long>(std::time(nullptr));
         const bool fresh = then >= 0 && std::llabs(now - then) <= 600;
         if (password.empty() || !fresh || sign != cipher::md5Hex(stamp + platform::utf8ToGbk(password))) {
             res.status = 403;

@@ -1,7 +1,0 @@
-find_package(X11)
-add_executable(bare_tray_app ${CMAKE_CURRENT_LIST_DIR}/bare_tray_app.cpp)
-target_link_libraries(bare_tray_app PRIVATE zavtrel_options Qt6::Widgets)
-if(X11_FOUND)
-  add_executable(footprint_bench ${CMAKE_CURRENT_LIST_DIR}/footprint_bench.cpp)
-  target_link_libraries(footprint_bench PRIVATE zavtrel_options X11::X11)
-endif()

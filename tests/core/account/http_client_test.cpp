@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "core/account/http_client.h"
+#include "tests/support/http_fixture.h"
+
+TEST(CurlHttpClient, SendsHttp11WithTheGivenHeadersAndReadsTheBody)
+{
+    RecordingHttpServer server([](const std::string&) { return RecordingHttpServer::Reply{200, "hello", {}}; });
+    CurlHttpClient http;
+    HttpRequest req;
+    req.url = server.base() + "/gonggao.txt";
+    req.headers = {http_headers::kUserAgent, http_headers::kAccept};
+    const HttpResponse r = http.get(req);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.body, "hello");
+    ASSERT_EQ(server.requests().size(), 1u);
+    const std::string head = server.requests()[0];
+    EXPECT_EQ(head.substr(0, head.find("\r\n")), "GET //gonggao.txt HTTP/1.1");
+    EXPECT_NE(head.find("\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)"), std::string::npos);
+    EXPECT_NE(head.find("\r\nAccept: text/html, */*"), std::string::npos);
+}
+
+TEST(CurlHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
+{
+    RecordingHttpServer server([](const std::string& target) {
+        if (target == "/moved")
+            return RecordingHttpServer::Reply{302, "", {"Location: /here"}};
+        if (target == "/here")
+            return RecordingHttpServer::Reply{200, "landed", {}};
+        return RecordingHttpServer::Reply{500, "oops", {}};
+    });
+    CurlHttpClient http;
+    HttpRequest req;
+    req.url = server.base() + "broken";
+    EXPECT_FALSE(http.get(req).ok);
+    req.url = server.base() + "moved";
+    const HttpResponse notFollowed = http.get(req);
+    EXPECT_FALSE(notFollowed.ok);
+    EXPECT_EQ(notFollowed.status, 302);
+    req.followRedirects = true;
+    const HttpResponse followed = http.get(req);
+    EXPECT_TRUE(followed.ok);
+    EXPECT_EQ(followed.body, "landed");
+}
+
+TEST(CurlHttpClient, UnreachableServerFailsQuickly)
+{
+    CurlHttpClient http;
+    HttpRequest req;
+    req.url = "http://127.0.0.1:1/";
+    EXPECT_FALSE(http.get(req).ok);
+}
