@@ -214,8 +214,7 @@ int main()
             std::printf(" /%d:%d", l, lengthCount[l]);
     std::printf("\n");
 
-    SilentClock clock;
-    const EventLog log(clock, dir.file("log.txt"));
+    const EventLog log(std::make_shared<SilentClock>(), dir.file("log.txt"));
     const auto installer = [&](bool useNexthops) {
         return [&, useNexthops](const platform::TunDevice&) {
             platform::GetifaddrsNetworkAdapters adapters;

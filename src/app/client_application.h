@@ -2,37 +2,41 @@
 
 #include <memory>
 
-#include "gui/app_services.h"
-#include "core/client_config.h"
-#include "core/node_choice.h"
-#include "core/session.h"
+#include "gui/client_context.h"
 
 class MainWindow;
 class ConnectionModeDialog;
 class AdPopup;
 class NodeChooserDialog;
 
-// The program's windows and shared state, created in their fixed order.
+// The composition root: the client's shared state and its windows, created
+// in their fixed order and wired together here.
 class ClientApplication {
 public:
-    ClientApplication(const ClientConfig& config, AppServices& services);
+    ClientApplication(ClientConfig config, AppServices services);
     ~ClientApplication();
 
     MainWindow& mainWindow() { return *mainWindow_; }
     ConnectionModeDialog& connectionModeDialog() { return *modeDialog_; }
     AdPopup& adPopup() { return *adPopup_; }
     NodeChooserDialog& nodeChooser() { return *nodeChooser_; }
-    Session& session() { return session_; }
-    NodeChoice& nodeChoice() { return nodeChoice_; }
+    ClientContext& context() { return ctx_; }
+    Session& session() { return ctx_.session; }
+    NodeChoice& nodeChoice() { return *ctx_.nodeChoice; }
+    DialState& dialState() { return *ctx_.dialState; }
+    // A handle on the worker threads, valid after this object is gone.
+    WorkerThreads workers() const { return ctx_.workers; }
 
 private:
-    Session session_;
-    NodeChoice nodeChoice_;
+    ClientContext ctx_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<ConnectionModeDialog> modeDialog_;
     std::unique_ptr<AdPopup> adPopup_;
     std::unique_ptr<NodeChooserDialog> nodeChooser_;
 };
+
+// The operating system's services, one implementation per system.
+AppServices makePlatformServices();
 
 // Program entry after QApplication exists: trimmer, single instance, windows,
 // event loop. Returns the exit status.

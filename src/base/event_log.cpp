@@ -21,7 +21,7 @@ void EventLog::write(std::string_view message) const noexcept
     static std::mutex lock;
     try {
         std::lock_guard guard(lock);
-        const std::string line = platform::utf8ToGbk(formatLine(clock_.now(), message));
+        const std::string line = platform::utf8ToGbk(formatLine(clock_->now(), message));
         FILE* f = std::fopen(path_.c_str(), "ab");
         if (!f)
             return;

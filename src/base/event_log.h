@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -8,10 +9,11 @@
 // The event log: "[yyyy-mm-dd hh:mm:ss]" + message + CR LF appended to
 // "log.txt" in the current directory, in GBK. Never fails towards the caller.
 // Callers in all threads share one lock, so lines are never dropped or mixed.
+// A cheap value: worker threads keep their own copy.
 class EventLog {
 public:
-    explicit EventLog(const platform::Clock& clock, std::string path = "log.txt")
-        : clock_(clock), path_(std::move(path))
+    explicit EventLog(std::shared_ptr<const platform::Clock> clock, std::string path = "log.txt")
+        : clock_(std::move(clock)), path_(std::move(path))
     {
     }
 
@@ -21,6 +23,6 @@ public:
     static std::string formatLine(const platform::LocalDateTime& t, std::string_view message);
 
 private:
-    const platform::Clock& clock_;
+    std::shared_ptr<const platform::Clock> clock_;
     std::string path_;
 };

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <string>
 
-// Values of one program run that several parts of the client share. Owned by
-// the application and passed by reference; touched on the UI thread unless a
-// member says otherwise.
+// Values of one program run that the windows share. Owned by the composition
+// root and passed by reference; UI thread only. What a worker thread needs it
+// gets as a value when it starts.
 struct Session {
     // Login
     std::string portalUser;
@@ -30,8 +29,4 @@ struct Session {
     // Phonebook
     std::string entryName;
     std::string phonebookPath = "C:\\TUVEK.PBK";
-
-    // Dial state, shared with the dial worker thread.
-    std::atomic<unsigned long> connectionHandle{0};
-    std::atomic<bool> dialInProgress{false};
 };

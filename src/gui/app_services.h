@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "core/account/http_client.h"
 #include "gui/widgets/message_boxes.h"
 #include "platform/clock.h"
@@ -12,19 +14,19 @@
 #include "platform/route_table.h"
 #include "platform/system_paths.h"
 
-// The operating-system services the windows use; the program passes the
-// Linux ones, tests pass their own. Dial workers use them from their threads,
-// so the program keeps them alive until the process ends.
+// The operating-system services the client uses; the program passes the
+// Linux ones, tests pass their own. Shared: a worker thread keeps the services
+// it uses alive for as long as it runs.
 struct AppServices {
-    const platform::Clock& clock;
-    const platform::SystemPaths& systemPaths;
-    const platform::OsInfo& osInfo;
-    platform::ProcessLauncher& launcher;
-    HttpClient& http;
-    MessageBoxes& messageBoxes;
-    platform::RemoteAccess& remoteAccess;
-    platform::ProcessCapture& processCapture;
-    const platform::NetworkAdapters& adapters;
-    platform::RouteTable& routes;
-    platform::IcmpProbe& icmp;
+    std::shared_ptr<const platform::Clock> clock;
+    std::shared_ptr<const platform::SystemPaths> systemPaths;
+    std::shared_ptr<const platform::OsInfo> osInfo;
+    std::shared_ptr<platform::ProcessLauncher> launcher;
+    std::shared_ptr<HttpClient> http;
+    std::shared_ptr<MessageBoxes> messageBoxes;  // UI thread only
+    std::shared_ptr<platform::RemoteAccess> remoteAccess;
+    std::shared_ptr<platform::ProcessCapture> processCapture;
+    std::shared_ptr<const platform::NetworkAdapters> adapters;
+    std::shared_ptr<platform::RouteTable> routes;
+    std::shared_ptr<platform::IcmpProbe> icmp;
 };

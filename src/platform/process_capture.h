@@ -32,6 +32,9 @@ public:
     virtual ~ProcessCapture() = default;
     // argv[0] is looked up on PATH when it has no "/".
     virtual CaptureResult runAndCapture(const std::vector<std::string>& argv) = 0;
+    // Asks the program the latest run started to end (SIGTERM), if it still
+    // runs; does not wait. Its run then returns what it captured.
+    virtual void stopRunning() = 0;
 };
 
 } // namespace platform

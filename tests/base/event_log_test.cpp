@@ -10,8 +10,8 @@
 TEST(EventLog, AppendsStampedGbkLinesWithCrLf)
 {
     TempDir dir;
-    FakeClock clock;
-    clock.time = {2026, 1, 2, 3, 4, 5, 0};
+    auto clock = std::make_shared<FakeClock>();
+    clock->time = {2026, 1, 2, 3, 4, 5, 0};
     EventLog log(clock, dir.file("log.txt"));
     log.write("连接成功!");
     log.write("second");
@@ -24,7 +24,7 @@ TEST(EventLog, DefaultsToTheCurrentDirectory)
     TempDir dir;
     const auto old = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     EventLog(clock).write("x");
     std::filesystem::current_path(old);
     EXPECT_TRUE(fileExists(dir.file("log.txt")));
@@ -32,7 +32,7 @@ TEST(EventLog, DefaultsToTheCurrentDirectory)
 
 TEST(EventLog, FailureIsSilent)
 {
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     EventLog log(clock, "/nonexistent-dir/log.txt");
     EXPECT_NO_THROW(log.write("lost"));
 }
@@ -40,7 +40,7 @@ TEST(EventLog, FailureIsSilent)
 TEST(EventLog, ConcurrentCallersNeverDropOrInterleaveLines)
 {
     TempDir dir;
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     EventLog log(clock, dir.file("log.txt"));
     constexpr int kThreads = 4, kLines = 200;
     std::vector<std::thread> threads;

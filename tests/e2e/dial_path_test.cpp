@@ -35,15 +35,15 @@ TEST_F(DialPathTest, TunnelFoundBesideAnotherConnectionAndRouted)
               std::string::npos);
     loggedInVip();
     ASSERT_TRUE(connect()) << text("lblStatus");
-    const auto list = remoteAccess->listConnections();
+    const auto list = services.remoteAccess->listConnections();
     ASSERT_TRUE(list);
     ASSERT_EQ(list->size(), 2u);
     EXPECT_EQ((*list)[0].entryName, "OTHER");
-    EXPECT_EQ(client->session().connectionHandle, (*list)[1].handle);
+    EXPECT_EQ(client->dialState().connectionHandle, (*list)[1].handle);
     // The routes go through our tunnel, not the other one.
     std::string ours;
-    for (const auto& a : adapters.list())
-        if (a.index == remoteAccess->registry().read((*list)[1].handle)->interfaceIndex)
+    for (const auto& a : services.adapters->list())
+        if (a.index == registry().read((*list)[1].handle)->interfaceIndex)
             ours = a.name;
     EXPECT_EQ(routesVia(ours).size(), 3u);
 }

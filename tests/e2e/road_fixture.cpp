@@ -34,11 +34,8 @@ RoadTest::RoadTest()
     // The dial tool is a child: it finds the same registry through the
     // environment.
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    systemPaths = std::make_unique<platform::LinuxSystemPaths>();
-    remoteAccess = std::make_unique<platform::RegistryRemoteAccess>(
-        platform::ConnectionRegistry(platform::ConnectionRegistry::defaultDirectory(*systemPaths)), clock);
-    services = std::make_unique<AppServices>(AppServices{clock, *systemPaths, osInfo, launcher, http, boxes,
-                                                         *remoteAccess, capture, adapters, routes, icmp});
+    services = makePlatformServices();
+    services.messageBoxes = boxes;
     std::filesystem::current_path(appDir.path());
 
     // Nodes: two telecom nodes on lo (answering), a silent telecom node, and
@@ -65,9 +62,9 @@ RoadTest::RoadTest()
 
 RoadTest::~RoadTest()
 {
+    const WorkerThreads workers = client ? client->workers() : WorkerThreads();
     client.reset();
-    for (int i = 0; i < 400 && DialWorker::running() > 0; ++i)
-        QTest::qWait(10);
+    workers.waitIdle(std::chrono::seconds(4));
     runCapture({ZAVTREL_RASDIAL, "/disconnect"});
     service->stop();
     std::filesystem::current_path(previousDir);
@@ -75,7 +72,7 @@ RoadTest::~RoadTest()
 
 void RoadTest::setScenario(const std::string& body)
 {
-    const std::string dir = platform::ConnectionRegistry::defaultDirectory(*systemPaths);
+    const std::string dir = platform::ConnectionRegistry::defaultDirectory(*services.systemPaths);
     std::filesystem::create_directories(dir);
     writeBytes(dir + "scenario.ini", body);
     writeBytes(dir + "rasdial.ini", "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
@@ -89,11 +86,11 @@ void RoadTest::writeSettings(const std::string& utf8)
 MainWindow& RoadTest::startClient()
 {
     ClientConfig config;
-    config.paths = AppPaths::forAppDir(appDir.path(), *systemPaths);
+    config.paths = AppPaths::forAppDir(appDir.path(), *services.systemPaths);
     config.portalBase = "http://127.0.0.1:" + std::to_string(service->port()) + "/";
     config.contentBase = config.portalBase + "content/";
     config.dialTool = ZAVTREL_RASDIAL;
-    client = std::make_unique<ClientApplication>(config, *services);
+    client = std::make_unique<ClientApplication>(config, services);
     client->mainWindow().show();
     return client->mainWindow();
 }
@@ -125,7 +122,7 @@ std::string RoadTest::log()
 
 std::string RoadTest::tunnelDevice()
 {
-    for (const auto& a : adapters.list())
+    for (const auto& a : services.adapters->list())
         if (a.linkType == platform::NetworkAdapter::kLinkPpp)
             return a.name;
     return {};

@@ -9,14 +9,7 @@
 #include "app/client_application.h"
 #include "gui/main_window.h"
 #include "platform/linux/connection_registry.h"
-#include "platform/linux/getifaddrs_network_adapters.h"
-#include "platform/linux/linux_os_info.h"
-#include "platform/linux/linux_system_paths.h"
-#include "platform/linux/netlink_route_table.h"
 #include "platform/linux/posix_process_capture.h"
-#include "platform/linux/registry_remote_access.h"
-#include "platform/linux/socket_icmp_probe.h"
-#include "platform/linux/spawn_process_launcher.h"
 #include "tests/gui/main_window_fixture.h"
 #include "tools/service/reference_service.h"
 
@@ -27,24 +20,20 @@ class RoadTest : public ::testing::Test {
 protected:
     TempDir appDir, systemTemp, runtime, serviceData;
     std::unique_ptr<ReferenceService> service;
-    platform::SystemClock clock;
-    std::unique_ptr<platform::LinuxSystemPaths> systemPaths;
-    platform::LinuxOsInfo osInfo;
-    platform::SpawnProcessLauncher launcher;
-    CurlHttpClient http;
-    RecordingMessageBoxes boxes;
-    std::unique_ptr<platform::RegistryRemoteAccess> remoteAccess;
-    platform::PosixProcessCapture capture;
-    platform::GetifaddrsNetworkAdapters adapters;
-    platform::NetlinkRouteTable routes;
-    platform::SocketIcmpProbe icmp;
-    std::unique_ptr<AppServices> services;
+    std::shared_ptr<RecordingMessageBoxes> boxes = std::make_shared<RecordingMessageBoxes>();
+    // The program's own Linux services, but for the message boxes.
+    AppServices services;
     std::unique_ptr<ClientApplication> client;
     std::filesystem::path previousDir = std::filesystem::current_path();
 
     RoadTest();
     ~RoadTest() override;
 
+    // The dial tool's connection registry.
+    platform::ConnectionRegistry registry() const
+    {
+        return platform::ConnectionRegistry(platform::ConnectionRegistry::defaultDirectory(*services.systemPaths));
+    }
     // The scenario of the next dials.
     void setScenario(const std::string& body);
     void writeSettings(const std::string& utf8);

@@ -47,7 +47,7 @@ TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)
     EXPECT_EQ(text("lblStatus"), "未连接...");
     EXPECT_EQ(text("Lxmit"), "0");
     EXPECT_EQ(text("Linktimev"), "00:00:00");
-    EXPECT_EQ(client->session().connectionHandle, 0u);
+    EXPECT_EQ(client->dialState().connectionHandle, 0u);
     EXPECT_TRUE(waitFor([&] { return tunnelDevice().empty(); }, 5000)) << "hang-up removes the tunnel";
 
     // Exit removes the phonebook files.
@@ -67,8 +67,8 @@ TEST_F(RoadTest, FreeAccountPolicyNoticeAndTimeLimit)
     EXPECT_FALSE(w<QCheckBox>("LinkADisc")->isChecked());
 
     w<QPushButton>("BConn")->click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_NE(boxes.shown[0].text.find("每00分钟自动断线一次"), std::string::npos);
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_NE(boxes->shown[0].text.find("每00分钟自动断线一次"), std::string::npos);
     ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 5000)) << text("lblStatus");
     // The limit "00" is reached at the first tick of the counters.
     EXPECT_TRUE(waitFor([&] { return text("BConn") == "连接"; }, 4000));

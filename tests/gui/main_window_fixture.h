@@ -33,19 +33,20 @@ class MainWindowTest : public ::testing::Test {
 protected:
     TempDir appDir;
     TempDir systemTemp;
-    FakeClock clock;
-    FakeSystemPaths systemPaths{systemTemp.path()};
-    FakeOsInfo osInfo;
-    RecordingLauncher launcher;
-    CurlHttpClient http;
-    RecordingMessageBoxes boxes;
-    FakeRemoteAccess remoteAccess;
-    ScriptedCapture capture;
-    FakeAdapters adapters;
-    RecordingRoutes routes;
-    FakeIcmp icmp;
-    AppServices services{clock,  systemPaths, osInfo,  launcher, http, boxes,
-                         remoteAccess, capture, adapters, routes, icmp};
+    // The services are shared with the client, as its worker threads keep
+    // them; the test reads and scripts them through these.
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
+    std::shared_ptr<FakeSystemPaths> systemPaths = std::make_shared<FakeSystemPaths>(systemTemp.path());
+    std::shared_ptr<FakeOsInfo> osInfo = std::make_shared<FakeOsInfo>();
+    std::shared_ptr<RecordingLauncher> launcher = std::make_shared<RecordingLauncher>();
+    std::shared_ptr<RecordingMessageBoxes> boxes = std::make_shared<RecordingMessageBoxes>();
+    std::shared_ptr<FakeRemoteAccess> remoteAccess = std::make_shared<FakeRemoteAccess>();
+    std::shared_ptr<ScriptedCapture> capture = std::make_shared<ScriptedCapture>();
+    std::shared_ptr<FakeAdapters> adapters = std::make_shared<FakeAdapters>();
+    std::shared_ptr<RecordingRoutes> routes = std::make_shared<RecordingRoutes>();
+    std::shared_ptr<FakeIcmp> icmp = std::make_shared<FakeIcmp>();
+    AppServices services{clock,         systemPaths, osInfo,   launcher, std::make_shared<CurlHttpClient>(), boxes,
+                         remoteAccess,  capture,     adapters, routes,   icmp};
     std::string announcement = "公告|http://portal/notice";
     int announcementStatus = 200;
     // Answers every portal request but the announcement; replies are UTF-8
@@ -69,14 +70,22 @@ protected:
     MainWindowTest() { std::filesystem::current_path(appDir.path()); }
     ~MainWindowTest() override
     {
-        client.reset();
+        stop();
         std::filesystem::current_path(previousDir);
+    }
+
+    // Ends the client and waits for its worker threads.
+    void stop()
+    {
+        const WorkerThreads workers = client ? client->workers() : WorkerThreads();
+        client.reset();
+        EXPECT_TRUE(workers.waitIdle(std::chrono::seconds(10)));
     }
 
     ClientConfig config()
     {
         ClientConfig c;
-        c.paths = AppPaths::forAppDir(appDir.path(), systemPaths);
+        c.paths = AppPaths::forAppDir(appDir.path(), *systemPaths);
         c.portalBase = portal.base();
         c.contentBase = portal.base() + "content/";
         c.defaultServerIp = "127.0.0.1";
@@ -87,7 +96,7 @@ protected:
 
     MainWindow& start(bool show = true)
     {
-        client.reset();
+        stop();
         client = std::make_unique<ClientApplication>(config(), services);
         programEnded = false;
         QObject::connect(&client->mainWindow(), &MainWindow::programEndRequested, [this] { programEnded = true; });

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "core/cipher/string_cipher.h"
+#include "core/shell/stored_texts.h"
 #include "tests/gui/main_window_fixture.h"
 
 TEST_F(MainWindowTest, NoSettingsFileAtAll)
@@ -31,7 +32,7 @@ TEST_F(MainWindowTest, DesignTimeControlsAndState)
     EXPECT_EQ(mw.minimumSize(), mw.maximumSize()) << "fixed size";
     EXPECT_FALSE(mw.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(mw.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(mw.windowTitle().toStdString(), cipher::decryptText(MainWindow::kCaptionCipher));
+    EXPECT_EQ(mw.windowTitle().toStdString(), cipher::decryptText(stored_texts::kCaptionCipher));
     EXPECT_EQ(mw.windowTitle(), QStringLiteral("Zavtrel加速 V2.9"));
     EXPECT_EQ(w<QLineEdit>("PassWord")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(text("Label9"), "通行证：");
@@ -88,7 +89,7 @@ TEST_F(MainWindowTest, ModeTwoPicksTheEntryByWindowsVersion)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         writeSettings("[Main]\r\nMode=0x2\r\n");
-        osInfo.value = c.version;
+        osInfo->value = c.version;
         start();
         EXPECT_EQ(client->session().entryName, c.entry);
         EXPECT_EQ(text("Linkmodev"), c.label);

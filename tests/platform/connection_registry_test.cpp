@@ -163,7 +163,7 @@ TEST(RegistryRemoteAccess, StatusOfHandles)
 {
     TempDir dir;
     ConnectionRegistry registry(dir.path());
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     RegistryRemoteAccess ras(registry, clock);
     ConnectionRecord dropped = liveRecord(2, "TUVEKP");
     dropped.pid = endedChild(true);
@@ -187,7 +187,7 @@ TEST(RegistryRemoteAccess, ListingHasRoomForTenConnections)
 {
     TempDir dir;
     ConnectionRegistry registry(dir.path());
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     RegistryRemoteAccess ras(registry, clock);
     EXPECT_EQ(ras.listConnections()->size(), 0u);
     for (platform::ConnectionHandle h = 1; h <= 10; ++h)
@@ -210,8 +210,8 @@ TEST(RegistryRemoteAccess, StatisticsFromTheInterfaceCountersCutTo32Bits)
     std::filesystem::create_directories(stats);
     writeBytes(stats + "tx_bytes", "5000000000\n");
     writeBytes(stats + "rx_bytes", "1234\n");
-    FakeClock clock;
-    clock.steadyMs = 1000 + 90061001; // 25 h 1 min 1 s 1 ms after the start
+    auto clock = std::make_shared<FakeClock>();
+    clock->steadyMs = 1000 + 90061001; // 25 h 1 min 1 s 1 ms after the start
     RegistryRemoteAccess ras(registry, clock, dir.path() + "net");
     ASSERT_TRUE(registry.write(liveRecord(1, "TUVEKP")));
 
@@ -233,7 +233,7 @@ TEST(RegistryRemoteAccess, HangUpEndsTheHolderAndRemovesTheRecord)
 {
     TempDir dir;
     ConnectionRegistry registry(dir.path());
-    FakeClock clock;
+    auto clock = std::make_shared<FakeClock>();
     RegistryRemoteAccess ras(registry, clock);
     const pid_t holder = fork();
     if (holder == 0) {

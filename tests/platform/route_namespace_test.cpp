@@ -69,8 +69,7 @@ protected:
     }
 
     TempDir dir;
-    FakeClock clock;
-    EventLog log { clock, dir.file("log.txt") };
+    EventLog log { std::make_shared<FakeClock>(), dir.file("log.txt") };
     platform::GetifaddrsNetworkAdapters adapters;
     platform::NetlinkRouteTable table { GetParam() };
     RouteInstaller installer { adapters, table };

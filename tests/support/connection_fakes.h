@@ -101,7 +101,9 @@ public:
             onRun();
         return result;
     }
+    void stopRunning() override { ++stops; }
     std::mutex lock;
+    std::atomic<int> stops{0};
     platform::CaptureResult result{platform::CaptureResult::Failure::None, "Command completed successfully."};
     std::vector<std::vector<std::string>> runs;
     std::function<void()> onRun;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/ascii.h"
+#include "platform/remote_access.h"
 
 std::string formatKilobytes(std::uint32_t bytes)
 {
@@ -40,4 +41,9 @@ std::string freeAccountNotice(const std::string& appTitle, const std::string& li
 std::string policyRefusalText(const std::string& linkMinutes, const std::string& waitMinutes)
 {
     return linkMinutes + "分钟自动断线," + waitMinutes + "分钟后可以登陆!";
+}
+
+bool linkLost(std::optional<int> status)
+{
+    return !status || *status == platform::RemoteAccess::kDisconnected;
 }

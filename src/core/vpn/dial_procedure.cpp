@@ -1,6 +1,7 @@
 #include "core/vpn/dial_procedure.h"
 
 #include "base/ascii.h"
+#include "core/vpn/route_installer.h"
 
 namespace {
 
@@ -15,27 +16,22 @@ struct InProgress {
 
 }  // namespace
 
-DialProcedure::DialProcedure(Inputs inputs, Session& session, NodeChoice& nodeChoice,
-                             platform::ProcessCapture& capture, platform::RemoteAccess& remoteAccess,
-                             InstallRoutes installRoutes, const EventLog& log, DialUi& ui)
-    : inputs_(std::move(inputs)),
-      session_(session),
-      nodeChoice_(nodeChoice),
-      capture_(capture),
-      remoteAccess_(remoteAccess),
-      installRoutes_(std::move(installRoutes)),
-      log_(log),
+DialProcedure::DialProcedure(DialRequest request, DialServices services, std::shared_ptr<DialState> state,
+                             std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui)
+    : request_(std::move(request)),
+      services_(std::move(services)),
+      state_(std::move(state)),
+      nodeChoice_(std::move(nodeChoice)),
+      log_(std::move(log)),
       ui_(ui)
 {
 }
 
-std::vector<std::string> DialProcedure::commandLine(const std::string& tool, const std::string& entry,
-                                                    const std::string& user, const std::string& password,
-                                                    const std::string& phonebookPath, const std::string& serverIp)
+std::vector<std::string> DialProcedure::commandLine(const DialRequest& r)
 {
     // One argument each: a space in the user name or password no longer
     // splits it into two.
-    return {tool, entry, user, password, "/PHONEBOOK:" + phonebookPath, "/PHONE:" + serverIp};
+    return {r.dialTool, r.entryName, r.user, r.password, "/PHONEBOOK:" + r.phonebookPath, "/PHONE:" + r.serverIp};
 }
 
 const std::vector<DialProcedure::ErrorRow>& DialProcedure::errorTable()
@@ -57,14 +53,9 @@ const std::vector<DialProcedure::ErrorRow>& DialProcedure::errorTable()
 
 void DialProcedure::run()
 {
-    InProgress inProgress(session_.dialInProgress);
+    InProgress inProgress(state_->dialInProgress);
     try {
-        // The choice can change under us (the node chooser's threads): copy it once.
-        const NodeChoice::Value node = nodeChoice_.get();
-        const std::string entryName = session_.entryName;
-        const auto argv = commandLine(inputs_.dialTool, entryName, session_.portalUser, session_.portalPassword,
-                                      session_.phonebookPath, node.serverIp);
-        const platform::CaptureResult result = capture_.runAndCapture(argv);
+        const platform::CaptureResult result = services_.capture->runAndCapture(commandLine(request_));
         switch (result.failure) {
         case platform::CaptureResult::Failure::None:
             break;
@@ -76,8 +67,17 @@ void DialProcedure::run()
             break;
         }
         const std::string& output = result.output;
-        if (output.find("命令已完成") != std::string::npos || output.find("successfully") != std::string::npos)
-            confirmTunnel(entryName, node.lineType);
+        const bool success =
+            output.find("命令已完成") != std::string::npos || output.find("successfully") != std::string::npos;
+        if (state_->ended) {
+            // The program ended while the tool dialed: take down what it
+            // brought up, show and route nothing.
+            if (success)
+                hangUpEntry();
+            return;
+        }
+        if (success)
+            confirmTunnel();
         else
             judgeFailure(output);
     } catch (...) {
@@ -85,9 +85,9 @@ void DialProcedure::run()
     }
 }
 
-void DialProcedure::confirmTunnel(const std::string& entryName, int lineType)
+void DialProcedure::confirmTunnel()
 {
-    const auto connections = remoteAccess_.listConnections();
+    const auto connections = services_.remoteAccess->listConnections();
     if (!connections)
         return;  // more than the listing has room for: no change
     if (connections->empty()) {
@@ -96,18 +96,32 @@ void DialProcedure::confirmTunnel(const std::string& entryName, int lineType)
     }
     bool found = false;
     for (const auto& c : *connections) {
-        const auto state = remoteAccess_.connectionStatus(c.handle);
-        if (!state || *state != platform::RemoteAccess::kConnected || !equalsIgnoringAsciiCase(c.entryName, entryName))
+        const auto status = services_.remoteAccess->connectionStatus(c.handle);
+        if (!status || *status != platform::RemoteAccess::kConnected ||
+            !equalsIgnoringAsciiCase(c.entryName, request_.entryName))
             continue;
         found = true;
-        session_.connectionHandle = c.handle;
+        state_->connectionHandle = c.handle;
         ui_.applyConnected();
         log_.write("连接成功!");
-        if (!ui_.fullRelayChecked() && lineType != 3)
-            installRoutes_(lineType);
+        // The line type as it stands now: a choice made during the dial counts.
+        const int lineType = nodeChoice_->lineType();
+        const std::optional<bool> fullRelay = ui_.fullRelayChecked();
+        if (fullRelay && !*fullRelay && lineType != 3 && !state_->ended) {
+            RouteInstaller installer(*services_.adapters, *services_.routes);
+            installer.installRoutes(lineType, request_.appDir, log_);
+        }
     }
     if (!found)
         ui_.showDialFailure(kUnconfirmed);
+}
+
+void DialProcedure::hangUpEntry()
+{
+    if (const auto connections = services_.remoteAccess->listConnections())
+        for (const auto& c : *connections)
+            if (equalsIgnoringAsciiCase(c.entryName, request_.entryName))
+                services_.remoteAccess->hangUp(c.handle);
 }
 
 void DialProcedure::judgeFailure(const std::string& output)

@@ -1,14 +1,17 @@
 #pragma once
 
-#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/event_log.h"
 #include "core/node_choice.h"
-#include "core/session.h"
+#include "core/vpn/dial_state.h"
+#include "platform/network_adapters.h"
 #include "platform/process_capture.h"
 #include "platform/remote_access.h"
+#include "platform/route_table.h"
 
 // The window changes a dial can make. The dial runs on its own thread; an
 // implementation carries each change over to the UI thread, in call order.
@@ -20,31 +23,42 @@ public:
     // BConn enabled, the message in lblStatus and in the log.
     virtual void showDialFailure(const std::string& message) = 0;
     virtual void showAutoT() = 0;
-    // Whether the full-relay box is ticked (asked once the tunnel is found).
-    virtual bool fullRelayChecked() = 0;
+    // Whether the full-relay box is ticked, asked once the tunnel is found.
+    // Nothing when the window could not be asked (it is gone): no answer.
+    virtual std::optional<bool> fullRelayChecked() = 0;
+};
+
+// Everything one dial reads, taken on the UI thread when it starts.
+struct DialRequest {
+    std::string dialTool = "rasdial";
+    std::string appDir;  // where the route tables are
+    std::string entryName;
+    std::string user;
+    std::string password;
+    std::string phonebookPath;
+    std::string serverIp;
+};
+
+// The services a dial uses, kept alive for as long as it runs.
+struct DialServices {
+    std::shared_ptr<platform::ProcessCapture> capture;
+    std::shared_ptr<platform::RemoteAccess> remoteAccess;
+    std::shared_ptr<const platform::NetworkAdapters> adapters;
+    std::shared_ptr<platform::RouteTable> routes;
 };
 
 // One dial attempt: runs the dial tool, judges its output, confirms the
-// tunnel among the active connections, then routes it.
+// tunnel among the active connections, then routes it. Owns what it uses, so
+// it may outlive the window that started it.
 class DialProcedure {
 public:
-    struct Inputs {
-        std::string dialTool = "rasdial";
-        std::string appDir;
-    };
-    // Installs the routes of a line type; throws when the table is unreadable.
-    using InstallRoutes = std::function<void(int lineType)>;
-
-    DialProcedure(Inputs inputs, Session& session, NodeChoice& nodeChoice, platform::ProcessCapture& capture,
-                  platform::RemoteAccess& remoteAccess, InstallRoutes installRoutes, const EventLog& log,
-                  DialUi& ui);
+    DialProcedure(DialRequest request, DialServices services, std::shared_ptr<DialState> state,
+                  std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui);
 
     void run();
 
     // The dial tool's arguments: entry, user, password, phonebook, node.
-    static std::vector<std::string> commandLine(const std::string& tool, const std::string& entry,
-                                                const std::string& user, const std::string& password,
-                                                const std::string& phonebookPath, const std::string& serverIp);
+    static std::vector<std::string> commandLine(const DialRequest& request);
 
     struct ErrorRow {
         const char* code;
@@ -53,15 +67,14 @@ public:
     static const std::vector<ErrorRow>& errorTable();
 
 private:
-    void confirmTunnel(const std::string& entryName, int lineType);
+    void confirmTunnel();
+    void hangUpEntry();
     void judgeFailure(const std::string& output);
 
-    Inputs inputs_;
-    Session& session_;
-    NodeChoice& nodeChoice_;
-    platform::ProcessCapture& capture_;
-    platform::RemoteAccess& remoteAccess_;
-    InstallRoutes installRoutes_;
-    const EventLog& log_;
+    DialRequest request_;
+    DialServices services_;
+    std::shared_ptr<DialState> state_;
+    std::shared_ptr<const NodeChoice> nodeChoice_;
+    EventLog log_;
     DialUi& ui_;
 };

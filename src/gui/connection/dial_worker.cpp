@@ -1,66 +1,49 @@
 #include "gui/connection/dial_worker.h"
 
-#include "gui/threading/queued_call.h"
-
-#include <QMetaObject>
-#include <QThread>
-#include <future>
-#include <thread>
-
-std::atomic<int> DialWorker::running_{0};
+#include "gui/client_context.h"
+#include "gui/connection/connection_controller.h"
+#include "gui/threading/ui_hand_over.h"
 
 namespace {
 
-class QueuedDialUi final : public DialUi {
+// The hand-over's work runs only while the controller, its receiver, lives.
+class HandedOverDialUi final : public DialUi {
 public:
-    QueuedDialUi(QObject* window, DialWorker::WindowHooks hooks) : window_(window), hooks_(std::move(hooks)) {}
+    explicit HandedOverDialUi(ConnectionController* controller)
+        : controller_(controller), ui_(UiHandOver::create(controller))
+    {
+    }
 
-    void applyConnected() override { post([h = hooks_.applyConnected] { h(); }); }
+    void applyConnected() override
+    {
+        ui_->post([c = controller_] { c->applyConnectedState(); });
+    }
     void showDialFailure(const std::string& message) override
     {
-        post([h = hooks_.showDialFailure, message] { h(message); });
+        ui_->post([c = controller_, message] { c->showDialFailure(message); });
     }
-    void showAutoT() override { post([h = hooks_.showAutoT] { h(); }); }
-    bool fullRelayChecked() override
+    void showAutoT() override
     {
-        // Asked on the UI thread and waited for. A window that goes away
-        // first drops the question, which breaks the promise: not ticked.
-        auto answer = std::make_shared<std::promise<bool>>();
-        std::future<bool> result = answer->get_future();
-        post([answer, h = hooks_.fullRelayChecked] { answer->set_value(h()); });
-        answer.reset();
-        try {
-            return result.get();
-        } catch (const std::future_error&) {
-            return false;
-        }
+        ui_->post([c = controller_] { c->showAutoT(); });
+    }
+    std::optional<bool> fullRelayChecked() override
+    {
+        return ui_->ask<bool>([c = controller_] { return c->fullRelayChecked(); });
     }
 
 private:
-    template <typename F>
-    void post(F f)
-    {
-        queueTo(window_, std::move(f));
-    }
-
-    QPointer<QObject> window_;
-    DialWorker::WindowHooks hooks_;
+    ConnectionController* controller_;
+    std::shared_ptr<UiHandOver> ui_;
 };
 
 }  // namespace
 
-void DialWorker::start(QObject* window, WindowHooks hooks, const ProcedureFactory& makeProcedure)
+void DialWorker::start(ClientContext& ctx, ConnectionController* controller, DialRequest request)
 {
-    auto ui = std::make_shared<QueuedDialUi>(window, std::move(hooks));
-    std::shared_ptr<DialProcedure> procedure = makeProcedure(*ui);
-    ++running_;
-    std::thread([ui, procedure] {
-        procedure->run();
-        --running_;
-    }).detach();
-}
-
-int DialWorker::running()
-{
-    return running_;
+    auto ui = std::make_shared<HandedOverDialUi>(controller);
+    const AppServices& s = ctx.services;
+    auto procedure = std::make_shared<DialProcedure>(
+        std::move(request), DialServices{s.processCapture, s.remoteAccess, s.adapters, s.routes}, ctx.dialState,
+        ctx.nodeChoice, ctx.log, *ui);
+    ctx.workers.start([ui, procedure] { procedure->run(); });
 }

@@ -1,33 +1,17 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
-#include <atomic>
-#include <functional>
-#include <memory>
-
 #include "core/vpn/dial_procedure.h"
 
-// Runs one dial attempt on a thread of its own. The window changes it asks for
-// are queued to the UI thread in order; the full-relay question waits for the
-// UI thread's answer. Nobody waits for the thread.
+struct ClientContext;
+class ConnectionController;
+
+// Runs one dial attempt on a worker thread of the client. The window changes
+// it makes reach the controller on the UI thread, in order; the full-relay
+// question waits for the controller's answer. When the controller is gone
+// the changes are dropped and the question has no answer, so nothing is
+// routed. Nobody waits for the thread.
 class DialWorker {
 public:
-    struct WindowHooks {
-        std::function<void()> applyConnected;
-        std::function<void(const std::string&)> showDialFailure;
-        std::function<void()> showAutoT;
-        std::function<bool()> fullRelayChecked;
-    };
-    using ProcedureFactory = std::function<std::unique_ptr<DialProcedure>(DialUi& ui)>;
-
-    // window: the UI-thread object the hooks belong to; a hook that arrives
-    // after it is gone is dropped.
-    static void start(QObject* window, WindowHooks hooks, const ProcedureFactory& makeProcedure);
-
-    // Dial threads still running (tests wait for them).
-    static int running();
-
-private:
-    static std::atomic<int> running_;
+    // Call on the UI thread. Throws std::system_error when no thread starts.
+    static void start(ClientContext& ctx, ConnectionController* controller, DialRequest request);
 };

@@ -1,12 +1,11 @@
 #include "gui/content/config_fetch_worker.h"
 
-#include <thread>
-
 #include "base/event_log.h"
 #include "core/session.h"
 #include "base/settings.h"
 #include "core/content/ad_schedule.h"
 #include "gui/content/button_bar.h"
+#include "base/worker_threads.h"
 #include "gui/threading/ui_hand_over.h"
 
 namespace {
@@ -63,13 +62,14 @@ private:
 
 } // namespace
 
-void ConfigFetchWorker::start(ConfigFetchJob job, const Targets& targets, std::function<void()> finished)
+void ConfigFetchWorker::start(WorkerThreads& workers, ConfigFetchJob job, const Targets& targets,
+                              std::function<void()> finished)
 {
     auto ui = UiHandOver::create(&targets.bar);
-    std::thread([ui, targets, job = std::move(job), finished = std::move(finished)] {
+    workers.start([ui, targets, job = std::move(job), finished = std::move(finished)] {
         HandedOverTarget target(ui, targets);
         runConfigFetch(job, target);
         if (finished)
             ui->post(finished);
-    }).detach();
+    });
 }

@@ -8,10 +8,11 @@ class AdSchedule;
 class ButtonBar;
 class EventLog;
 class Settings;
+class WorkerThreads;
 struct Session;
 
-// The configuration fetch after a login: one run on a thread of its own that
-// is never waited for. The thread downloads and reads the files; every change
+// The configuration fetch after a login: one run on a worker thread of the
+// client that is never waited for. The thread downloads and reads the files; every change
 // to the bar, the schedule, the contact address, the title and the settings
 // file is handed to the UI thread, in order, and waited for. When the bar
 // goes away the run ends at its next hand-over.
@@ -27,5 +28,6 @@ public:
 
     // Call on the UI thread; returns at once. finished, when given, runs on
     // the UI thread after the run, whatever its outcome.
-    static void start(ConfigFetchJob job, const Targets& targets, std::function<void()> finished = {});
+    static void start(WorkerThreads& workers, ConfigFetchJob job, const Targets& targets,
+                      std::function<void()> finished = {});
 };

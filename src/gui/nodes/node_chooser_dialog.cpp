@@ -5,42 +5,19 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMetaObject>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableWidget>
-#include <atomic>
-#include <thread>
-
 #include "core/cipher/string_cipher.h"
 #include "core/nodes/node_selection.h"
+#include "gui/client_context.h"
+#include "gui/threading/ui_hand_over.h"
+#include "gui/vpn/phonebook_controller.h"
+#include "gui/widgets/widget_factory.h"
 
-namespace {
-
-std::atomic<int> lineTests{0};
-
-QFont song9(QFont f)
-{
-    f.setFamily(QStringLiteral("宋体"));
-    f.setPointSize(9);
-    return f;
-}
-
-}  // namespace
-
-NodeChooserDialog::NodeChooserDialog(Session& session, NodeChoice& nodeChoice, const Settings& settings,
-                                     platform::IcmpProbe& icmp, MessageBoxes& messageBoxes, std::string appDir,
-                                     MainWindowHooks hooks, QWidget* parent)
-    : QDialog(parent),
-      session_(session),
-      nodeChoice_(nodeChoice),
-      settings_(settings),
-      icmp_(icmp),
-      messageBoxes_(messageBoxes),
-      appDir_(std::move(appDir)),
-      hooks_(std::move(hooks))
+NodeChooserDialog::NodeChooserDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), phonebook_(phonebook)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("选择节点"));
@@ -117,14 +94,21 @@ NodeChooserDialog::NodeChooserDialog(Session& session, NodeChoice& nodeChoice, c
 
 NodeChooserDialog::~NodeChooserDialog() = default;
 
-int NodeChooserDialog::lineTestsRunning()
+bool NodeChooserDialog::busy() const
 {
-    return lineTests;
+    if (*lineTests_ > 0 || pendingLineType_)
+        return true;
+    for (const auto& p : probes_)
+        if (p->running())
+            return true;
+    return false;
 }
 
-NodeList NodeChooserDialog::loadNodes() const
+NodeListLoader NodeChooserDialog::nodeLoader() const
 {
-    return loadNodeList(appDir_, session_.nodeListFile);
+    return [appDir = ctx_.config.paths.appDir, file = ctx_.session.nodeListFile] {
+        return loadNodeList(appDir, file);
+    };
 }
 
 void NodeChooserDialog::showEvent(QShowEvent* event)
@@ -174,76 +158,59 @@ void NodeChooserDialog::startPendingProbe()
     // The latest pass of the same line type is replaced.
     std::erase_if(probes_, [lineType](const auto& p) { return p->lineType() == lineType; });
 
-    QPointer<NodeChooserDialog> self(this);
+    // The probe hands its rows to this dialog; they are dropped once it is gone.
     NodeListProbe::Receiver r;
-    r.clearList = [self] {
-        if (self)
-            self->ListView1->setRowCount(0);
-    };
-    r.addRow = [self](const ListProbeRow& row) {
-        if (!self)
-            return;
-        QTableWidget* list = self->ListView1;
-        const int at = list->rowCount();
-        list->insertRow(at);
+    r.clearList = [this] { ListView1->setRowCount(0); };
+    r.addRow = [this](const ListProbeRow& row) {
+        const int at = ListView1->rowCount();
+        ListView1->insertRow(at);
         const std::string cells[] = {row.name, row.rating, row.delayText, row.address};
         for (int c = 0; c < 4; ++c)
-            list->setItem(at, c, new QTableWidgetItem(QString::fromStdString(cells[c])));
+            ListView1->setItem(at, c, new QTableWidgetItem(QString::fromStdString(cells[c])));
     };
-    r.selectRow = [self](std::optional<int> row) {
-        if (self && row)
-            self->ListView1->selectRow(*row);
+    r.selectRow = [this](std::optional<int> row) {
+        if (row)
+            ListView1->selectRow(*row);
     };
-    r.finished = [self] {
-        if (self)
-            self->startPendingProbe();
-    };
+    r.finished = [this] { startPendingProbe(); };
     try {
-        const std::string appDir = appDir_;
-        const std::string file = session_.nodeListFile;
-        probes_.push_back(std::make_unique<NodeListProbe>(
-            lineType, [appDir, file] { return loadNodeList(appDir, file); }, icmp_, this, std::move(r)));
+        probes_.push_back(
+            std::make_unique<NodeListProbe>(lineType, nodeLoader(), ctx_.services.icmp, this, std::move(r)));
     } catch (const std::system_error&) {
-        messageBoxes_.information(session_.appTitle, "请再次切换选择。");
+        ctx_.services.messageBoxes->information(ctx_.session.appTitle, "请再次切换选择。");
     }
 }
 
 void NodeChooserDialog::startLineTest()
 {
-    const std::string appDir = appDir_;
-    const std::string file = session_.nodeListFile;
-    QPointer<NodeChooserDialog> self(this);
-    NodeChoice& choice = nodeChoice_;
-    platform::IcmpProbe& icmp = icmp_;
-    ++lineTests;
+    // The test owns what it uses; the suggestion reaches this dialog only
+    // while it lives.
+    auto ui = UiHandOver::create(this);
+    auto choice = ctx_.nodeChoice;
+    auto icmp = ctx_.services.icmp;
+    auto running = lineTests_;
+    ++*running;
     try {
-        std::thread([self, appDir, file, &choice, &icmp] {
-            try {
-                const NodeListLoader load = [appDir, file] { return loadNodeList(appDir, file); };
-                SelectionState state;
-                const int score1 = probeLineType(1, state, load, icmp, choice);
-                const int score2 = probeLineType(2, state, load, icmp, choice);
-                const bool netcom = score2 < score1;
-                choice.setLineType(netcom ? 2 : 1);
-                if (QObject* target = self.data())
-                    QMetaObject::invokeMethod(
-                        target,
-                        [self, netcom] {
-                            if (!self)
-                                return;
-                            // Selecting runs the radio handler first; the suggestion replaces its note.
-                            (netcom ? self->RadioButton1 : self->RadioButton2)->setChecked(true);
-                            self->LineNote->setText(netcom ? QStringLiteral("本地电信线路(建议加速到网通)")
-                                                           : QStringLiteral("本地网通线路(建议加速到电信)"));
-                            self->LineNote->setFont(song9(self->LineNote->font()));
-                        },
-                        Qt::QueuedConnection);
-            } catch (...) {
-            }
-            --lineTests;
-        }).detach();
+        ctx_.workers.start([this, ui, load = nodeLoader(), choice, icmp, running] {
+            struct SignOff {
+                std::atomic<int>& count;
+                ~SignOff() { --count; }
+            } signOff{*running};
+            SelectionState state;
+            const int score1 = probeLineType(1, state, load, *icmp, *choice);
+            const int score2 = probeLineType(2, state, load, *icmp, *choice);
+            const bool netcom = score2 < score1;
+            choice->setLineType(netcom ? 2 : 1);
+            ui->post([this, netcom] {
+                // Selecting runs the radio handler first; the suggestion replaces its note.
+                (netcom ? RadioButton1 : RadioButton2)->setChecked(true);
+                LineNote->setText(netcom ? QStringLiteral("本地电信线路(建议加速到网通)")
+                                         : QStringLiteral("本地网通线路(建议加速到电信)"));
+                widgets::setSong9(LineNote);
+            });
+        });
     } catch (const std::system_error&) {
-        --lineTests;
+        --*running;
     }
 }
 
@@ -251,34 +218,35 @@ void NodeChooserDialog::button1Click()
 {
     const auto selected = ListView1->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        messageBoxes_.information("提示", "您没有选择加速节点!请选择!");
+        ctx_.services.messageBoxes->information("提示", "您没有选择加速节点!请选择!");
         return;
     }
     try {
+        NodeChoice& choice = *ctx_.nodeChoice;
         if (RadioButton2->isChecked()) {
-            nodeChoice_.setLineType(1);
-            settings_.setLineType(1);
-            hooks_.setFullRelay(hooks_.fullRelayChecked());
+            choice.setLineType(1);
+            ctx_.settings.setLineType(1);
+            phonebook_.setFullRelay(phonebook_.fullRelayChecked());
         } else if (RadioButton1->isChecked()) {
-            nodeChoice_.setLineType(2);
-            settings_.setLineType(2);
-            hooks_.setFullRelay(hooks_.fullRelayChecked());
+            choice.setLineType(2);
+            ctx_.settings.setLineType(2);
+            phonebook_.setFullRelay(phonebook_.fullRelayChecked());
         } else if (RadioButton3->isChecked()) {
-            nodeChoice_.setLineType(3);
-            settings_.setLineType(3);
-            hooks_.setFullRelay(true);
+            choice.setLineType(3);
+            ctx_.settings.setLineType(3);
+            phonebook_.setFullRelay(true);
         }
         const int row = selected.first().row();
-        const std::string name = ListView1->item(row, 0)->text().toStdString();
+        const QString name = ListView1->item(row, 0)->text();
         const std::string address = ListView1->item(row, 3)->text().toStdString();
-        if (!session_.vipAccount && isVipNodeName(name)) {
-            messageBoxes_.information("提示", "您不是VIP用户不能使用VIP节点!请升级到VIP用户!");
+        if (!ctx_.session.vipAccount && isVipNodeName(name.toStdString())) {
+            ctx_.services.messageBoxes->information("提示", "您不是VIP用户不能使用VIP节点!请升级到VIP用户!");
             return;
         }
-        nodeChoice_.setServerIp(address);
-        hooks_.showChosenNode(name);
-        settings_.setServerName(name);
-        settings_.setServer(cipher::encryptText(address));
+        choice.setServerIp(address);
+        emit nodeConfirmed(name);
+        ctx_.settings.setServerName(name.toStdString());
+        ctx_.settings.setServer(cipher::encryptText(address));
         hide();
     } catch (...) {
         // the confirmation ends silently

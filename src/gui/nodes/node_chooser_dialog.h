@@ -1,25 +1,23 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "gui/widgets/message_boxes.h"
-#include "core/node_choice.h"
-#include "core/session.h"
-#include "base/settings.h"
 #include "core/nodes/node_list.h"
 #include "gui/nodes/node_list_probe.h"
-#include "platform/icmp_probe.h"
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+struct ClientContext;
+class PhonebookController;
 
 // The node chooser: line type and node by hand from a list with measured
 // delays, or a suggestion from an automatic test. Created hidden at start-up,
@@ -27,20 +25,15 @@ class QTableWidget;
 class NodeChooserDialog : public QDialog {
     Q_OBJECT
 public:
-    // What the chooser needs of the main window.
-    struct MainWindowHooks {
-        std::function<bool()> fullRelayChecked;
-        std::function<void(bool)> setFullRelay;
-        std::function<void(const std::string&)> showChosenNode;
-    };
-
-    NodeChooserDialog(Session& session, NodeChoice& nodeChoice, const Settings& settings, platform::IcmpProbe& icmp,
-                      MessageBoxes& messageBoxes, std::string appDir, MainWindowHooks hooks,
-                      QWidget* parent = nullptr);
+    NodeChooserDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent = nullptr);
     ~NodeChooserDialog() override;
 
-    // Line test threads still running (tests wait for them).
-    static int lineTestsRunning();
+    // A list probe runs or waits to start, or an automatic test runs.
+    bool busy() const;
+
+signals:
+    // A node was confirmed: its name for the main window's node label.
+    void nodeConfirmed(const QString& name);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,15 +45,12 @@ private:
     void startLineTest();
     void startPendingProbe();
     void button1Click();
-    NodeList loadNodes() const;
+    NodeListLoader nodeLoader() const;
 
-    Session& session_;
-    NodeChoice& nodeChoice_;
-    const Settings& settings_;
-    platform::IcmpProbe& icmp_;
-    MessageBoxes& messageBoxes_;
-    std::string appDir_;
-    MainWindowHooks hooks_;
+    ClientContext& ctx_;
+    PhonebookController& phonebook_;
+    // Automatic tests still running; shared with their threads.
+    std::shared_ptr<std::atomic<int>> lineTests_ = std::make_shared<std::atomic<int>>(0);
 
     std::vector<std::unique_ptr<NodeListProbe>> probes_;  // latest per line type, and stopped ones until they end
     std::optional<int> pendingLineType_;

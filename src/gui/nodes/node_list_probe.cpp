@@ -1,40 +1,34 @@
 #include "gui/nodes/node_list_probe.h"
 
-#include "gui/threading/queued_call.h"
-
-#include <QMetaObject>
+#include "gui/threading/ui_hand_over.h"
 
 namespace {
 
-class QueuedSink final : public ListProbeSink {
+class HandedOverSink final : public ListProbeSink {
 public:
-    QueuedSink(QObject* context, const NodeListProbe::Receiver& r) : context_(context), r_(r) {}
-    void clearList() override { post([f = r_.clearList] { f(); }); }
-    void addRow(const ListProbeRow& row) override { post([f = r_.addRow, row] { f(row); }); }
-    void selectRow(std::optional<int> row) override { post([f = r_.selectRow, row] { f(row); }); }
-    void finished() { post([f = r_.finished] { f(); }); }
+    HandedOverSink(std::shared_ptr<UiHandOver> ui, const NodeListProbe::Receiver& r) : ui_(std::move(ui)), r_(r) {}
+    void clearList() override { ui_->post([f = r_.clearList] { f(); }); }
+    void addRow(const ListProbeRow& row) override { ui_->post([f = r_.addRow, row] { f(row); }); }
+    void selectRow(std::optional<int> row) override { ui_->post([f = r_.selectRow, row] { f(row); }); }
+    void finished() { ui_->post([f = r_.finished] { f(); }); }
 
 private:
-    template <typename F>
-    void post(F f)
-    {
-        queueTo(context_, std::move(f));
-    }
-    QPointer<QObject> context_;
+    std::shared_ptr<UiHandOver> ui_;
     NodeListProbe::Receiver r_;
 };
 
 }  // namespace
 
-NodeListProbe::NodeListProbe(int lineType, NodeListLoader loadNodes, platform::IcmpProbe& probe, QObject* context,
-                             Receiver receiver)
+NodeListProbe::NodeListProbe(int lineType, NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe,
+                             QObject* receiverObject, Receiver receiver)
     : lineType_(lineType)
 {
-    thread_ = std::jthread([this, lineType, loadNodes = std::move(loadNodes), &probe, context,
+    auto ui = UiHandOver::create(receiverObject);
+    thread_ = std::jthread([this, lineType, loadNodes = std::move(loadNodes), probe = std::move(probe), ui,
                             receiver = std::move(receiver)](std::stop_token stop) {
-        QueuedSink sink(context, receiver);
+        HandedOverSink sink(ui, receiver);
         try {
-            runListProbe(lineType, loadNodes, probe, sink, stop);
+            runListProbe(lineType, loadNodes, *probe, sink, stop);
         } catch (...) {
             // a failing pass keeps its rows
         }

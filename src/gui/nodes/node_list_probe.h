@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -10,9 +9,10 @@
 #include "core/nodes/list_probe.h"
 
 // One pass of the chooser's list over the nodes of one line type, on a thread
-// of its own. Every list change is queued to the receiver's thread in the
-// order the pass makes it, followed by finished(). A stop request ends the
-// pass at the next node; the rows it already handed over stay.
+// of its own. Every list change is handed to the receiver's thread in the
+// order the pass makes it, followed by finished(); changes reaching a
+// receiver that is gone are dropped. A stop request ends the pass at the next
+// node; the rows it already handed over stay.
 class NodeListProbe {
 public:
     struct Receiver {
@@ -22,10 +22,11 @@ public:
         std::function<void()> finished;
     };
 
-    // Throws std::system_error when no thread can be started.
-    NodeListProbe(int lineType, NodeListLoader loadNodes, platform::IcmpProbe& probe, QObject* context,
-                  Receiver receiver);
-    ~NodeListProbe();  // stops and joins
+    // Call on the receiver's thread. Throws std::system_error when no thread
+    // can be started.
+    NodeListProbe(int lineType, NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe,
+                  QObject* receiverObject, Receiver receiver);
+    ~NodeListProbe();  // stops and joins: at most one probe's wait
     NodeListProbe(const NodeListProbe&) = delete;
     NodeListProbe& operator=(const NodeListProbe&) = delete;
 

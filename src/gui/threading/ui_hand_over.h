@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 class QObject;
@@ -16,10 +17,12 @@ public:
     }
 };
 
-// Lets a worker thread run pieces of work on the thread of a receiver object
-// (the UI thread), in the order handed over, and wait for each. Unlike a
-// blocking-queued call it cannot hang or touch freed memory when the receiver
-// is destroyed: the waiting worker gets HandOverBroken instead.
+// The one way work reaches the UI thread from a worker: pieces of work run on
+// the thread of a receiver object, in the order handed over, waited for or
+// not. Unlike a blocking-queued call it cannot hang or touch freed memory when
+// the receiver is destroyed: the waiting worker gets HandOverBroken instead,
+// and work queued for it is dropped. Posting and the receiver's end take the
+// same lock, so no work is queued to a receiver that is already gone.
 class UiHandOver {
 public:
     // Create on the receiver's thread; the hand-over follows the receiver's
@@ -32,6 +35,20 @@ public:
     // From the worker: queues work without waiting; dropped when the receiver
     // is gone.
     void post(std::function<void()> work);
+    // From the worker: the answer of question, asked on the receiver's thread;
+    // nothing when the receiver is gone, as a question that could not be
+    // asked has no answer.
+    template <typename T, typename F>
+    std::optional<T> ask(F question)
+    {
+        std::optional<T> answer;
+        try {
+            run([&answer, &question] { answer = question(); });
+        } catch (const HandOverBroken&) {
+            return std::nullopt;
+        }
+        return answer;
+    }
 
 private:
     UiHandOver() = default;

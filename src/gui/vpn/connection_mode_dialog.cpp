@@ -7,6 +7,9 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "gui/client_context.h"
+#include "gui/vpn/phonebook_controller.h"
+
 namespace {
 
 template <typename W>
@@ -21,9 +24,8 @@ W* make(QWidget* parent, const char* name, const char* text, QRect geometry)
 
 }  // namespace
 
-ConnectionModeDialog::ConnectionModeDialog(std::function<int()> readMode, std::function<void(int)> applyMode,
-                                           QWidget* parent)
-    : QDialog(parent), readMode_(std::move(readMode)), applyMode_(std::move(applyMode))
+ConnectionModeDialog::ConnectionModeDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), phonebook_(phonebook)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("连接模式"));
@@ -62,7 +64,7 @@ void ConnectionModeDialog::showEvent(QShowEvent* event)
 
 void ConnectionModeDialog::formShow()
 {
-    if (readMode_() == 1)
+    if (ctx_.settings.mode() == 1)
         RadioButton1->setChecked(true);
     else
         RadioButton2->setChecked(true);
@@ -80,5 +82,5 @@ void ConnectionModeDialog::button1Click()
     // With "自动" ticked OK applies the mode that showing selected.
     const int mode = RadioButton1->isChecked() ? 1 : 2;
     hide();
-    applyMode_(mode);
+    phonebook_.applyConnectionMode(mode);
 }

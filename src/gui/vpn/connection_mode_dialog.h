@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
+struct ClientContext;
+class PhonebookController;
 class QCheckBox;
 class QRadioButton;
 class QPushButton;
@@ -12,9 +13,7 @@ class QPushButton;
 class ConnectionModeDialog : public QDialog {
     Q_OBJECT
 public:
-    // readMode: the stored mode; applyMode: what OK does with the chosen one.
-    ConnectionModeDialog(std::function<int()> readMode, std::function<void(int)> applyMode,
-                         QWidget* parent = nullptr);
+    ConnectionModeDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -24,8 +23,8 @@ private:
     void checkBox1Click();
     void button1Click();
 
-    std::function<int()> readMode_;
-    std::function<void(int)> applyMode_;
+    ClientContext& ctx_;
+    PhonebookController& phonebook_;
     QCheckBox* CheckBox1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;

@@ -142,6 +142,17 @@ void PosixProcessCapture::endPreviousChild()
     previous->waitEnded(terminateGraceMs_ + 10 * pollIntervalMs_);
 }
 
+void PosixProcessCapture::stopRunning()
+{
+    std::shared_ptr<Child> latest;
+    {
+        std::lock_guard g(lastLock_);
+        latest = last_;
+    }
+    if (latest)
+        latest->signal(SIGTERM);
+}
+
 int PosixProcessCapture::lastChildPid() const
 {
     std::lock_guard g(lastLock_);

@@ -21,6 +21,7 @@ public:
     }
 
     CaptureResult runAndCapture(const std::vector<std::string>& argv) override;
+    void stopRunning() override;
 
     // Process id of the program the latest run started, 0 before the first.
     int lastChildPid() const;

@@ -38,9 +38,9 @@ bool waitGone(const ConnectionRecord& r, int ms)
 } // namespace
 
 RegistryRemoteAccess::RegistryRemoteAccess(
-    ConnectionRegistry registry, const Clock& clock, std::string sysClassNet)
+    ConnectionRegistry registry, std::shared_ptr<const Clock> clock, std::string sysClassNet)
     : registry_(std::move(registry))
-    , clock_(clock)
+    , clock_(std::move(clock))
     , sysClassNet_(std::move(sysClassNet))
 {
     if (!sysClassNet_.empty() && sysClassNet_.back() != '/')
@@ -82,7 +82,7 @@ std::optional<RasStatistics> RegistryRemoteAccess::statistics(ConnectionHandle h
     RasStatistics s;
     s.bytesSent = static_cast<std::uint32_t>(*sent);
     s.bytesReceived = static_cast<std::uint32_t>(*received);
-    const std::int64_t elapsed = clock_.steadyMilliseconds() - r->startedMs;
+    const std::int64_t elapsed = clock_->steadyMilliseconds() - r->startedMs;
     s.durationMs = elapsed > 0 ? static_cast<std::uint64_t>(elapsed) : 0;
     return s;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/clock.h"
 #include "platform/linux/connection_registry.h"
 #include "platform/remote_access.h"
@@ -16,7 +18,7 @@ public:
     // sysClassNet is where the interfaces' statistics live ("/sys/class/net/"
     // for the network namespace sysfs was mounted in).
     RegistryRemoteAccess(
-        ConnectionRegistry registry, const Clock& clock, std::string sysClassNet = "/sys/class/net/");
+        ConnectionRegistry registry, std::shared_ptr<const Clock> clock, std::string sysClassNet = "/sys/class/net/");
 
     std::optional<std::vector<RasConnection>> listConnections() override;
     std::optional<int> connectionStatus(ConnectionHandle handle) override;
@@ -27,7 +29,7 @@ public:
 
 private:
     ConnectionRegistry registry_;
-    const Clock& clock_;
+    std::shared_ptr<const Clock> clock_;
     std::string sysClassNet_;
 };
 

@@ -38,7 +38,7 @@ TEST(ConnectionPolicy, SplitTable)
 TEST(ConnectionPolicy, FetchSetsValuesOrLogsAndKeepsThem)
 {
     TempDir dir;
-    FakeClock clock;
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
     EventLog log(clock, dir.file("log.txt"));
     int status = 200;
     RecordingHttpServer server([&](const std::string&) { return RecordingHttpServer::Reply{status, "30~7|OK", {}}; });

@@ -1,3 +1,5 @@
+#include <arpa/inet.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "tests/support/connection_fakes.h"
@@ -11,43 +13,51 @@ namespace {
 class RecordingDialUi : public DialUi {
 public:
     std::vector<std::string> calls;
-    bool fullRelay = false;
+    std::optional<bool> fullRelay = false;
     void applyConnected() override { calls.push_back("connected"); }
     void showDialFailure(const std::string& m) override { calls.push_back("failure:" + m); }
     void showAutoT() override { calls.push_back("autoT"); }
-    bool fullRelayChecked() override { return fullRelay; }
+    std::optional<bool> fullRelayChecked() override { return fullRelay; }
 };
 
 struct DialProcedureTest : ::testing::Test {
     TempDir dir;
-    FakeClock clock;
-    EventLog log{clock, dir.file("log.txt")};
-    Session session;
-    NodeChoice choice{"10.9.8.7"};
-    ScriptedCapture capture;
-    FakeRemoteAccess ras;
+    EventLog log{std::make_shared<FakeClock>(), dir.file("log.txt")};
+    std::shared_ptr<NodeChoice> choice = std::make_shared<NodeChoice>("10.9.8.7");
+    std::shared_ptr<DialState> state = std::make_shared<DialState>();
+    std::shared_ptr<ScriptedCapture> capture = std::make_shared<ScriptedCapture>();
+    std::shared_ptr<FakeRemoteAccess> ras = std::make_shared<FakeRemoteAccess>();
+    std::shared_ptr<FakeAdapters> adapters = std::make_shared<FakeAdapters>();
+    std::shared_ptr<RecordingRoutes> routes = std::make_shared<RecordingRoutes>();
     RecordingDialUi ui;
-    std::vector<int> routedLineTypes;
-    bool routesThrow = false;
+    DialRequest request;
 
     DialProcedureTest()
     {
-        session.entryName = "TUVEKP";
-        session.phonebookPath = "/tmp/TUVEKP.sys";
-        session.portalUser = "user name";
-        session.portalPassword = "p w";
+        request.appDir = dir.path();
+        request.entryName = "TUVEKP";
+        request.phonebookPath = "/tmp/TUVEKP.sys";
+        request.user = "user name";
+        request.password = "p w";
+        request.serverIp = "10.1.2.3";
+        adapters->adapters = {{"ppp0", 4, platform::NetworkAdapter::kLinkPpp, {"10.64.0.2"}}};
+        // One route per table, told apart by their destinations.
+        writeBytes(dir.file("RouteTabledx.tab"), "1.0.1.0 255.255.255.0\r\n");
+        writeBytes(dir.file("RouteTablewt.tab"), "2.0.2.0 255.255.255.0\r\n");
     }
     void run()
     {
-        DialProcedure p({"rasdial", dir.path()}, session, choice, capture, ras,
-                        [this](int t) {
-                            if (routesThrow)
-                                throw std::runtime_error("no table");
-                            routedLineTypes.push_back(t);
-                        },
-                        log, ui);
+        DialProcedure p(request, {capture, ras, adapters, routes}, state, choice, log, ui);
         p.run();
-        EXPECT_FALSE(session.dialInProgress);
+        EXPECT_FALSE(state->dialInProgress);
+    }
+    // The tables routed so far: "dx" or "wt" per route.
+    std::vector<std::string> routedTables()
+    {
+        std::vector<std::string> out;
+        for (const auto& r : routes->routes)
+            out.push_back(r.destination == inet_addr("1.0.1.0") ? "dx" : "wt");
+        return out;
     }
     std::vector<std::string> logLines()
     {
@@ -67,11 +77,10 @@ struct DialProcedureTest : ::testing::Test {
 
 TEST_F(DialProcedureTest, CommandLineKeepsEachValueOneArgument)
 {
-    choice.setServerIp("10.1.2.3");
-    ras.add(7, "TUVEKP");
+    ras->add(7, "TUVEKP");
     run();
-    ASSERT_EQ(capture.runs.size(), 1u);
-    EXPECT_EQ(capture.runs[0], (std::vector<std::string>{"rasdial", "TUVEKP", "user name", "p w",
+    ASSERT_EQ(capture->runs.size(), 1u);
+    EXPECT_EQ(capture->runs[0], (std::vector<std::string>{"rasdial", "TUVEKP", "user name", "p w",
                                                          "/PHONEBOOK:/tmp/TUVEKP.sys", "/PHONE:10.1.2.3"}));
 }
 
@@ -79,61 +88,65 @@ TEST_F(DialProcedureTest, SuccessConfirmsTheTunnelAmongOtherConnections)
 {
     for (const char* marker : {"Command completed successfully.", "命令已完成。"}) {
         SCOPED_TRACE(marker);
-        capture.result.output = marker;
-        ras.connections.clear();
-        ras.add(3, "MyBroadband");
-        ras.add(9, "tuvekp");  // other letter case
-        ras.add(11, "Other");
+        capture->result.output = marker;
+        ras->connections.clear();
+        ras->add(3, "MyBroadband");
+        ras->add(9, "tuvekp");  // other letter case
+        ras->add(11, "Other");
         ui.calls.clear();
-        routedLineTypes.clear();
-        choice.setLineType(2);
+        routes->routes.clear();
+        choice->setLineType(2);
         run();
-        EXPECT_EQ(session.connectionHandle, 9u);
+        EXPECT_EQ(state->connectionHandle, 9u);
         EXPECT_EQ(ui.calls, std::vector<std::string>{"connected"});
-        EXPECT_EQ(routedLineTypes, std::vector<int>{2});
+        EXPECT_EQ(routedTables(), std::vector<std::string>{"wt"});
     }
     EXPECT_EQ(logLines(), (std::vector<std::string>{"连接成功!", "连接成功!"}));
 }
 
 TEST_F(DialProcedureTest, NoRoutesWithFullRelayOrLineTypeThree)
 {
-    ras.add(5, "TUVEKP");
+    ras->add(5, "TUVEKP");
     ui.fullRelay = true;
-    choice.setLineType(1);
+    choice->setLineType(1);
     run();
     ui.fullRelay = false;
-    choice.setLineType(3);
+    choice->setLineType(3);
     run();
-    EXPECT_TRUE(routedLineTypes.empty());
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"connected", "connected"}));
+    // A window that could not be asked gave no answer: no routes either.
+    ui.fullRelay = std::nullopt;
+    choice->setLineType(1);
+    run();
+    EXPECT_TRUE(routes->routes.empty());
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"connected", "connected", "connected"}));
 }
 
 TEST_F(DialProcedureTest, UnconfirmedSuccess)
 {
     run();  // no connection listed at all
-    ras.add(4, "TUVEKP", 2);  // listed but still dialing
-    ras.add(6, "Other");
+    ras->add(4, "TUVEKP", 2);  // listed but still dialing
+    ras->add(6, "Other");
     run();
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"failure:拨号过程出错!请联系客服!", "failure:拨号过程出错!请联系客服!"}));
-    EXPECT_EQ(session.connectionHandle, 0u);
+    EXPECT_EQ(state->connectionHandle, 0u);
 
     // More connections than the listing has room for: nothing changes.
     ui.calls.clear();
     for (unsigned long h = 100; h < 111; ++h)
-        ras.add(h, "X");
+        ras->add(h, "X");
     run();
     EXPECT_TRUE(ui.calls.empty());
 }
 
 TEST_F(DialProcedureTest, ErrorNumbersInTableOrder)
 {
-    capture.result.output = "Remote Access error 720 - x\r\nRemote Access error 691 - y";
+    capture->result.output = "Remote Access error 720 - x\r\nRemote Access error 691 - y";
     run();
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"failure:帐户上次未正常断开或密码错误！", "autoT",
                                                   "failure:不能建立到服务器的连接。"}));
     // An unknown number changes nothing.
     ui.calls.clear();
-    capture.result.output = "Remote Access error 678 - no answer";
+    capture->result.output = "Remote Access error 678 - no answer";
     run();
     EXPECT_TRUE(ui.calls.empty());
 }
@@ -143,7 +156,7 @@ TEST_F(DialProcedureTest, FailureTextsAreLoggedAndChangeNothing)
     using F = platform::CaptureResult::Failure;
     for (auto [failure, text] : {std::pair{F::Pipe, "Can not create pipe!"}, std::pair{F::Process, "can not create process"},
                                  std::pair{F::Other, "error!"}}) {
-        capture.result = {failure, text};
+        capture->result = {failure, text};
         run();
     }
     EXPECT_TRUE(ui.calls.empty());
@@ -153,9 +166,30 @@ TEST_F(DialProcedureTest, FailureTextsAreLoggedAndChangeNothing)
 
 TEST_F(DialProcedureTest, RouteFailureIsCaughtAndLoggedAfterTheConnectedState)
 {
-    ras.add(5, "TUVEKP");
-    routesThrow = true;
+    ras->add(5, "TUVEKP");
+    std::filesystem::remove(dir.file("RouteTabledx.tab"));
     run();
     EXPECT_EQ(ui.calls, std::vector<std::string>{"connected"});
     EXPECT_EQ(logLines(), (std::vector<std::string>{"连接成功!", "拷贝文件出错!"}));
+}
+
+TEST_F(DialProcedureTest, TheLineTypeIsReadOnceTheTunnelIsConfirmed)
+{
+    ras->add(5, "TUVEKP");
+    choice->setLineType(1);
+    capture->onRun = [this] { choice->setLineType(2); };  // chosen while dialing
+    run();
+    EXPECT_EQ(routedTables(), std::vector<std::string>{"wt"});
+}
+
+TEST_F(DialProcedureTest, AfterTheProgramEndedADialTakesItsTunnelDownAndShowsNothing)
+{
+    ras->add(3, "MyBroadband");
+    ras->add(5, "TUVEKP");
+    capture->onRun = [this] { state->ended = true; };
+    run();
+    EXPECT_TRUE(ui.calls.empty());
+    EXPECT_TRUE(routes->routes.empty());
+    EXPECT_EQ(state->connectionHandle, 0u);
+    EXPECT_EQ(ras->hungUp, std::vector<platform::ConnectionHandle>{5});
 }

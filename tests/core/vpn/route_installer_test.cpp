@@ -190,8 +190,7 @@ TEST(PrefixLength, OnlyContiguousMasks)
 class RouteInstallerTest : public ::testing::Test {
 protected:
     TempDir dir;
-    FakeClock clock;
-    EventLog log { clock, dir.file("log.txt") };
+    EventLog log { std::make_shared<FakeClock>(), dir.file("log.txt") };
     FakeAdapters adapters;
     RecordingRouteTable table;
     RouteInstaller installer { adapters, table };

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "gui/connection/connection_controller.h"
 #include "tests/gui/main_window_fixture.h"
 #include "gui/connection/dial_worker.h"
 
@@ -36,8 +37,8 @@ protected:
             return RecordingHttpServer::Reply{404, "", {}};
         };
         // Every dial brings up connection 5 of our entry.
-        capture.onRun = [this] {
-            remoteAccess.replaceAll(5, "TUVEKP");
+        capture->onRun = [this] {
+            remoteAccess->replaceAll(5, "TUVEKP");
         };
     }
     MainWindow& loggedIn()
@@ -51,7 +52,7 @@ protected:
     }
     void waitForDial()
     {
-        for (int i = 0; i < 400 && DialWorker::running() > 0; ++i)
+        for (int i = 0; i < 400 && client->workers().running() > 0; ++i)
             QTest::qWait(5);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -111,10 +112,10 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
 
     // Hold the dial tool until the Connecting state has been looked at.
     std::atomic<bool> release{false};
-    capture.onRun = [&] {
+    capture->onRun = [&] {
         while (!release)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        remoteAccess.replaceAll(5, "TUVEKP");
+        remoteAccess->replaceAll(5, "TUVEKP");
     };
     w<QPushButton>("BConn")->click();
     expectView({"连接", "连接中...", false, true, true, true, false, false, true, false, true, "0", "0", "00:00:00"},
@@ -124,28 +125,28 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     action("ExitX1")->trigger();
     release = true;
     waitForDial();
-    EXPECT_EQ(capture.runs.size(), 2u);
+    EXPECT_EQ(capture->runs.size(), 2u);
     expectView(kConnected, "connected");
     EXPECT_EQ(statusColour(), QColor(0, 128, 0));
     EXPECT_TRUE(mw.isMinimized() || !mw.isVisible()) << "the window goes out of the way";
-    EXPECT_EQ(client->session().connectionHandle, 5u);
+    EXPECT_EQ(client->dialState().connectionHandle, 5u);
 
     // Counters.
-    remoteAccess.setStats(5, {1263616, 2048, 3723000});
-    mw.timer1Timer();
+    remoteAccess->setStats(5, {1263616, 2048, 3723000});
+    mw.connection().timer1Timer();
     EXPECT_EQ(text("Lxmit"), "1,234");
     EXPECT_EQ(text("LRecv"), "2");
     EXPECT_EQ(text("Linktimev"), "01:02:03");
 
     // The link drops; no redial for this account.
     w<QCheckBox>("LinkADisc")->setChecked(false);
-    remoteAccess.setState(5, platform::RemoteAccess::kDisconnected);
-    mw.timer2Timer();
+    remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
+    mw.connection().timer2Timer();
     const View lost{"连接", "连接中断!", true, true, false, false, false, false, true, false, false, "1,234", "2",
                     "01:02:03"};
     expectView(lost, "link lost");
     EXPECT_EQ(statusColour(), QColor(255, 0, 0));
-    EXPECT_EQ(remoteAccess.hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
 
     // Connect again, then disconnect from the tray: back to Idle.
     w<QPushButton>("BConn")->click();
@@ -168,16 +169,16 @@ TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
     ASSERT_TRUE(checked("LinkADisc")) << "VIP accounts redial";
 
     // From now on every dial fails with an unknown error number.
-    capture.onRun = [] {};
-    capture.result.output = "Remote Access error 678 - no answer";
-    remoteAccess.setState(5, platform::RemoteAccess::kDisconnected);
-    mw.timer2Timer();  // drop noticed → redial
+    capture->onRun = [] {};
+    capture->result.output = "Remote Access error 678 - no answer";
+    remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
+    mw.connection().timer2Timer();  // drop noticed → redial
     waitForDial();
     EXPECT_TRUE(timer("Timer2")->isActive());
     EXPECT_FALSE(w("BConn")->isEnabled()) << "the unknown error leaves it connecting";
-    mw.timer2Timer();  // no handle: the next tick counts as lost again and redials
+    mw.connection().timer2Timer();  // no handle: the next tick counts as lost again and redials
     waitForDial();
-    EXPECT_EQ(capture.runs.size(), 3u);
+    EXPECT_EQ(capture->runs.size(), 3u);
     EXPECT_FALSE(w("SetLinkMode")->isEnabled());
     EXPECT_FALSE(w("IsServer")->isEnabled());
     EXPECT_FALSE(action("L1")->isEnabled());
@@ -185,7 +186,7 @@ TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
     EXPECT_FALSE(action("C1")->isEnabled());
 
     // Recognised errors show and log their texts; 691 offers the kick button.
-    capture.result.output = "Remote Access error 691 and 720";
+    capture->result.output = "Remote Access error 691 and 720";
     action("ExitX1")->trigger();  // BConn itself is still disabled
     waitForDial();
     EXPECT_EQ(text("lblStatus"), "不能建立到服务器的连接。");
@@ -202,33 +203,33 @@ TEST_F(ConnectionTest, FreeAccountPolicyNoticeAndTimeLimit)
     policy = "05~0|OK";
     MainWindow& mw = loggedIn();
     w<QPushButton>("BConn")->click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "Zavtrel加速器");
-    EXPECT_EQ(boxes.shown[0].text,
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].title, "Zavtrel加速器");
+    EXPECT_EQ(boxes->shown[0].text,
               "尊敬的用户：您使用的是Zavtrel加速器，带宽限制50K，每05分钟自动断线一次。体验8M带宽极速感受请购买ZavtrelVIP版！");
     waitForDial();
     ASSERT_EQ(text("BConn"), "断开");
-    remoteAccess.setStats(5, {0, 0, 4 * 60000 + 59000});
-    mw.timer1Timer();
+    remoteAccess->setStats(5, {0, 0, 4 * 60000 + 59000});
+    mw.connection().timer1Timer();
     EXPECT_EQ(text("BConn"), "断开");
-    remoteAccess.setStats(5, {0, 0, 5 * 60000});
-    mw.timer1Timer();
+    remoteAccess->setStats(5, {0, 0, 5 * 60000});
+    mw.connection().timer1Timer();
     EXPECT_EQ(text("BConn"), "连接") << "05 minutes cut the connection";
     EXPECT_FALSE(w("IsServer")->isEnabled()) << "full relay not allowed for this account";
 
     // "NOMSG": no notice. A refusal: the text, the notice, no dial.
     policy = "30~0|OK NOMSG";
     w<QPushButton>("BConn")->click();
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes->shown.size(), 1u);
     waitForDial();
     action("C1")->trigger();
     policy = "30~12|NOMSG";
-    const size_t runs = capture.runs.size();
+    const size_t runs = capture->runs.size();
     w<QPushButton>("BConn")->click();
     EXPECT_EQ(text("lblStatus"), "30分钟自动断线,12分钟后可以登陆!");
-    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes->shown.size(), 2u);
     EXPECT_TRUE(w("BConn")->isEnabled());
-    EXPECT_EQ(capture.runs.size(), runs);
+    EXPECT_EQ(capture->runs.size(), runs);
 }
 
 TEST_F(ConnectionTest, MissingPhonebookIsReported)
@@ -238,7 +239,7 @@ TEST_F(ConnectionTest, MissingPhonebookIsReported)
     w<QPushButton>("BConn")->click();
     EXPECT_EQ(text("lblStatus"), "连接过程中出现错误!");
     EXPECT_TRUE(w("BConn")->isEnabled());
-    EXPECT_TRUE(capture.runs.empty());
+    EXPECT_TRUE(capture->runs.empty());
     const std::string log = platform::gbkToUtf8(readBytes("log.txt"));
     EXPECT_NE(log.find("拨号文件" + client->session().phonebookPath + "不存在!"), std::string::npos);
 }
@@ -248,12 +249,12 @@ TEST_F(ConnectionTest, ExitWhileConnectedHangsUpAndCleansUp)
     loggedIn();
     w<QPushButton>("BConn")->click();
     waitForDial();
-    ASSERT_EQ(client->session().connectionHandle, 5u);
+    ASSERT_EQ(client->dialState().connectionHandle, 5u);
     action("X1")->trigger();
     EXPECT_TRUE(programEnded);
-    EXPECT_EQ(remoteAccess.hungUp, std::vector<platform::ConnectionHandle>{5});
-    ASSERT_FALSE(launcher.started.empty());
-    EXPECT_EQ(launcher.started.back(), (std::vector<std::string>{"rasdial", "TUVEKP", "/disconnect"}));
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    ASSERT_FALSE(launcher->started.empty());
+    EXPECT_EQ(launcher->started.back(), (std::vector<std::string>{"rasdial", "TUVEKP", "/disconnect"}));
     for (const char* f : {"TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys"})
         EXPECT_FALSE(fileExists(systemTemp.file(f))) << f;
 }
@@ -274,8 +275,8 @@ TEST_F(ConnectionTest, SwitchUserKeepsTheConnectionAndTheContactAddress)
     EXPECT_FALSE(w("Panel1")->isVisible());
     EXPECT_TRUE(w("Username")->isEnabled());
     EXPECT_EQ(text("Username"), "demo");
-    EXPECT_TRUE(remoteAccess.hungUp.empty());
-    EXPECT_EQ(client->session().connectionHandle, 5u);
+    EXPECT_TRUE(remoteAccess->hungUp.empty());
+    EXPECT_EQ(client->dialState().connectionHandle, 5u);
     const Settings& s = client->mainWindow().settings();
     EXPECT_EQ(s.user(), "");
     EXPECT_FALSE(s.saveInfo());
@@ -291,6 +292,6 @@ TEST_F(ConnectionTest, SessionEndDisconnectsALiveConnectionOnly)
     waitForDial();
     mw.sessionEnding();
     EXPECT_EQ(text("BConn"), "连接");
-    EXPECT_EQ(remoteAccess.hungUp, std::vector<platform::ConnectionHandle>{5});
-    EXPECT_EQ(client->session().connectionHandle, 0u);
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(client->dialState().connectionHandle, 0u);
 }

@@ -3,6 +3,7 @@
 #include "base/event_log.h"
 #include "core/session.h"
 #include "base/settings.h"
+#include "base/worker_threads.h"
 #include "core/content/ad_schedule.h"
 #include "gui/content/config_fetch_worker.h"
 #include "gui/threading/ui_hand_over.h"
@@ -20,11 +21,11 @@ class ConfigFetchWorkerTest : public ::testing::Test {
 protected:
     BarWidgets ui;
     FileServer content;
-    FakeClock clock;
     Session session;
     Settings settings { ui.appDir.path() };
-    EventLog log { clock, ui.appDir.file("log.txt") };
+    EventLog log { std::make_shared<FakeClock>(), ui.appDir.file("log.txt") };
     AdSchedule schedule;
+    WorkerThreads workers;
 
     ConfigFetchWorkerTest()
     {
@@ -32,6 +33,7 @@ protected:
         writeBytes(settings.path(), "[Main]\r\nUser=\r\n[Qqurl]\r\nWebqqurl=http://old/\r\n");
         session.contactUrl = "http://old/";
     }
+    ~ConfigFetchWorkerTest() override { EXPECT_TRUE(workers.waitIdle(std::chrono::seconds(10))); }
 
     std::string img(const std::string& name) const { return content.base() + "img/" + name; }
 
@@ -52,7 +54,7 @@ protected:
         job.nodeListFile = "Free.ini";
         bool finished = false;
         ConfigFetchWorker::start(
-            job, { *ui.bar, schedule, session, settings, log }, [&] { finished = true; });
+            workers, job, { *ui.bar, schedule, session, settings, log }, [&] { finished = true; });
         ASSERT_TRUE(waitFor([&] { return finished; }));
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

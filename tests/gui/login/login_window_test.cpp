@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "core/cipher/string_cipher.h"
+#include "core/shell/stored_texts.h"
 #include "tests/gui/main_window_fixture.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST_F(LoginTest, VipAccountGetsTheVipLayout)
     EXPECT_TRUE(s.vipAccount);
     EXPECT_EQ(s.accountState, 1);
     EXPECT_EQ(s.nodeListFile, "Vip.ini");
-    EXPECT_EQ(s.appTitle, cipher::decryptText(MainWindow::kAppTitleCipher));
+    EXPECT_EQ(s.appTitle, cipher::decryptText(stored_texts::kAppTitleCipher));
     EXPECT_EQ(s.appTitle, "Zavtrel加速器");
     EXPECT_EQ(text("FreeUlb"), "Vip用户：");
     EXPECT_EQ(text("Usernamelb"), "张三");
@@ -205,8 +206,8 @@ TEST_F(LoginTest, RefusedSettingsWriteStopsBeforeTheRequest)
     std::filesystem::create_directory(appDir.file("zvtad.INI"));  // a directory cannot be replaced by a file
     login();
     EXPECT_TRUE(loginTargets.empty());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Unable to write to " + appDir.file("zvtad.INI"));
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, "Unable to write to " + appDir.file("zvtad.INI"));
     EXPECT_TRUE(w("Username")->isEnabled());
 }
 
@@ -216,31 +217,31 @@ TEST_F(LoginTest, StopAndIllegalAndUpdateEndTheProgram)
     start();
     login();
     EXPECT_TRUE(programEnded);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "Zavtrel");
-    EXPECT_EQ(boxes.shown[0].text, "系统升级中,暂停使用！");
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].title, "Zavtrel");
+    EXPECT_EQ(boxes->shown[0].text, "系统升级中,暂停使用！");
 
     loginBody = reply({{4, "3"}});
     start();
     login();
     EXPECT_TRUE(programEnded);
-    EXPECT_EQ(boxes.shown.back().text, "非法用户，请联系网站管理员！");
+    EXPECT_EQ(boxes->shown.back().text, "非法用户，请联系网站管理员！");
 
     for (const char* version : {"2.90", "3.0", "2.8"}) {
         loginBody = reply({{5, version}, {4, "2"}});
         start();
         login();
         EXPECT_TRUE(programEnded) << version;
-        ASSERT_FALSE(launcher.started.empty());
-        EXPECT_EQ(launcher.started.back(), std::vector<std::string>{appDir.file("Update.exe")});
+        ASSERT_FALSE(launcher->started.empty());
+        EXPECT_EQ(launcher->started.back(), std::vector<std::string>{appDir.file("Update.exe")});
         EXPECT_FALSE(loggedIn());
     }
-    const size_t launched = launcher.started.size();
+    const size_t launched = launcher->started.size();
     loginBody = reply({{5, "2.9"}});
     start();
     login();
     EXPECT_FALSE(programEnded);
-    EXPECT_EQ(launcher.started.size(), launched);
+    EXPECT_EQ(launcher->started.size(), launched);
 }
 
 TEST_F(LoginTest, AdvertisementTimerSwitchRule)

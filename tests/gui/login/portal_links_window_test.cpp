@@ -23,7 +23,7 @@ void clickWidget(QWidget* w)
 
 TEST_F(MainWindowTest, EveryLinkOpensItsAddress)
 {
-    clock.time = {2026, 3, 5, 7, 8, 9, 0};
+    clock->time = {2026, 3, 5, 7, 8, 9, 0};
     start();
     Session& s = client->session();
     s.portalUser = "张 三";
@@ -50,17 +50,17 @@ TEST_F(MainWindowTest, EveryLinkOpensItsAddress)
         {"Boxgmlb", base},
     };
     for (const auto& c : cases) {
-        launcher.opened.clear();
+        launcher->opened.clear();
         clickWidget(w(c.control));
-        ASSERT_EQ(launcher.opened.size(), 1u) << c.control;
-        EXPECT_EQ(launcher.opened[0], c.address) << c.control;
+        ASSERT_EQ(launcher->opened.size(), 1u) << c.control;
+        EXPECT_EQ(launcher->opened[0], c.address) << c.control;
     }
-    launcher.opened.clear();
+    launcher->opened.clear();
     w<QAbstractButton>("BsReg")->click();
     client->mainWindow().findChild<QAction*>("W1")->trigger();
-    ASSERT_EQ(launcher.opened.size(), 2u);
-    EXPECT_EQ(launcher.opened[0], base + "UserReg.aspx");
-    EXPECT_EQ(launcher.opened[1], base);
+    ASSERT_EQ(launcher->opened.size(), 2u);
+    EXPECT_EQ(launcher->opened[0], base + "UserReg.aspx");
+    EXPECT_EQ(launcher->opened[1], base);
 }
 
 TEST_F(MainWindowTest, KickFromTheButtonHidesItFromTheMenuDoesNot)
@@ -73,17 +73,17 @@ TEST_F(MainWindowTest, KickFromTheButtonHidesItFromTheMenuDoesNot)
     EXPECT_TRUE(autoT->isVisibleTo(w("Mainpanel")));
     static_cast<QPushButton*>(autoT)->click();
     EXPECT_FALSE(autoT->isVisibleTo(w("Mainpanel")));
-    ASSERT_EQ(launcher.opened.size(), 2u);
-    EXPECT_EQ(launcher.opened[0], portal.base() + "ClearContact.aspx?Username=u 1");
-    EXPECT_EQ(launcher.opened[1], launcher.opened[0]);
+    ASSERT_EQ(launcher->opened.size(), 2u);
+    EXPECT_EQ(launcher->opened[0], portal.base() + "ClearContact.aspx?Username=u 1");
+    EXPECT_EQ(launcher->opened[1], launcher->opened[0]);
 }
 
 TEST_F(MainWindowTest, EmptyAddressStillStartsTheBrowserAndHoverShowsBackgrounds)
 {
     start();
     clickWidget(w("ContactQQ"));
-    ASSERT_EQ(launcher.opened.size(), 1u);
-    EXPECT_EQ(launcher.opened[0], "");
+    ASSERT_EQ(launcher->opened.size(), 1u);
+    EXPECT_EQ(launcher->opened[0], "");
 
     QEvent enter(QEvent::Enter), leave(QEvent::Leave);
     for (auto [label, bg] : {std::pair{"Userlabel", "Userlabelbg"}, std::pair{"Servicelabel", "Servicebg"},

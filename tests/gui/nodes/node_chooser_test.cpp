@@ -39,7 +39,7 @@ protected:
     {
         for (int i = 0; i < 600; ++i) {
             QTest::qWait(5);
-            if (NodeChooserDialog::lineTestsRunning() == 0 && !anyProbeRunning())
+            if (!chooser().busy())
                 break;
         }
         QTest::qWait(20);
@@ -105,7 +105,7 @@ TEST_F(NodeChooserTest, RatingsAndTheBestRow)
 {
     writeNodes({{1, "10.0.0.1", "a"}, {1, "10.0.0.2", "b"}, {1, "10.0.0.3", "c"}, {1, "10.0.0.4", "d"},
                 {1, "10.0.0.5", "e"}, {1, "10.0.0.6", "f"}, {2, "10.0.1.1", "other type"}, {1, "", "no address"}});
-    icmp.delays = {{"10.0.0.1", "100"}, {"10.0.0.2", "101"}, {"10.0.0.3", "200"},
+    icmp->delays = {{"10.0.0.1", "100"}, {"10.0.0.2", "101"}, {"10.0.0.3", "200"},
                    {"10.0.0.4", "201"}, {"10.0.0.5", "399"}, {"10.0.0.6", "400"}};
     start();
     pick("RadioButton2");
@@ -123,11 +123,11 @@ TEST_F(NodeChooserTest, RatingsAndTheBestRow)
 TEST_F(NodeChooserTest, BestRowRuleAndEmptyLineType)
 {
     writeNodes({{2, "10.0.0.1", "a"}, {2, "10.0.0.2", "b"}, {2, "10.0.0.3", "c"}, {2, "10.0.0.4", "d"}});
-    icmp.delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "120"}, {"10.0.0.3", "80"}, {"10.0.0.4", "80"}};
+    icmp->delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "120"}, {"10.0.0.3", "80"}, {"10.0.0.4", "80"}};
     start();
     pick("RadioButton1");
     EXPECT_EQ(selectedRow(), 2) << "the first 80";
-    icmp.delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "0"}, {"10.0.0.3", "0"}, {"10.0.0.4", "0"}};
+    icmp->delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "0"}, {"10.0.0.3", "0"}, {"10.0.0.4", "0"}};
     d<QRadioButton>("RadioButton2")->setChecked(true);
     d<QRadioButton>("RadioButton1")->setChecked(true);
     settle();
@@ -145,7 +145,7 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
         nodes.push_back({2, "10.0.2." + std::to_string(i), "netcom" + std::to_string(i)});
     nodes.push_back({1, "10.0.1.1", "telecom1"});
     writeNodes(nodes);
-    icmp.sleepMs = 30;
+    icmp->sleepMs = 30;
     start();
     d<QCheckBox>("CheckBox1")->setChecked(false);
     chooser().show();
@@ -167,10 +167,10 @@ TEST_F(NodeChooserTest, ClickingTheSelectedRadioButtonStartsNothing)
     writeNodes({{1, "10.0.0.1", "a"}});
     start();
     pick("RadioButton2");
-    const size_t probes = icmp.probed.size();
+    const size_t probes = icmp->probed.size();
     d<QRadioButton>("RadioButton2")->click();
     settle();
-    EXPECT_EQ(icmp.probed.size(), probes);
+    EXPECT_EQ(icmp->probed.size(), probes);
 }
 
 TEST_F(NodeChooserTest, ConfirmationSavesTheChoice)
@@ -197,9 +197,9 @@ TEST_F(NodeChooserTest, FreeAccountIsRefusedAVipNodeButTheLineTypeIsSaved)
     pick("RadioButton1");
     list()->selectRow(0);
     d<QPushButton>("Button1")->click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "提示");
-    EXPECT_EQ(boxes.shown[0].text, "您不是VIP用户不能使用VIP节点!请升级到VIP用户!");
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].title, "提示");
+    EXPECT_EQ(boxes->shown[0].text, "您不是VIP用户不能使用VIP节点!请升级到VIP用户!");
     EXPECT_TRUE(chooser().isVisible());
     const Settings& s = client->mainWindow().settings();
     EXPECT_EQ(s.lineType(), 2);
@@ -216,8 +216,8 @@ TEST_F(NodeChooserTest, OtherLinesForceFullRelayAndNoRowShowsTheNotice)
     pick("RadioButton3");
     list()->clearSelection();
     d<QPushButton>("Button1")->click();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "您没有选择加速节点!请选择!");
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, "您没有选择加速节点!请选择!");
     EXPECT_EQ(client->mainWindow().settings().lineType(), 0) << "nothing saved";
 
     list()->selectRow(0);
@@ -230,7 +230,7 @@ TEST_F(NodeChooserTest, OtherLinesForceFullRelayAndNoRowShowsTheNotice)
 TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
 {
     writeNodes({{1, "10.0.1.1", "t1"}, {1, "10.0.1.2", "t2"}, {2, "10.0.2.1", "n1"}});
-    icmp.delays = {{"10.0.1.1", "40"}, {"10.0.1.2", "50"}, {"10.0.2.1", "10"}};
+    icmp->delays = {{"10.0.1.1", "40"}, {"10.0.1.2", "50"}, {"10.0.2.1", "10"}};
     start();
     chooser().show();  // the box is ticked: the test starts
     settle();
@@ -242,7 +242,7 @@ TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
     EXPECT_EQ(text("LocalLineTypev"), "自动");
     EXPECT_EQ(client->mainWindow().settings().lineType(), 0);
 
-    icmp.delays = {{"10.0.1.1", "5"}, {"10.0.1.2", "6"}, {"10.0.2.1", "90"}};
+    icmp->delays = {{"10.0.1.1", "5"}, {"10.0.1.2", "6"}, {"10.0.2.1", "90"}};
     chooser().show();
     settle();
     EXPECT_TRUE(d<QRadioButton>("RadioButton2")->isChecked());

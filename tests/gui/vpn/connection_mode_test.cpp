@@ -25,7 +25,7 @@ protected:
 TEST_F(ConnectionModeTest, DialogShowsTheStoredModeAndOkWritesThePhonebook)
 {
     writeSettings("[Main]\r\nMode=3\r\n");
-    osInfo.value = {platform::OsVersion::kWindowsNt, 6, 1};
+    osInfo->value = {platform::OsVersion::kWindowsNt, 6, 1};
     start();
     EXPECT_EQ(client->session().entryName, "TUVEKP") << "mode 3 is mode one at start-up";
     EXPECT_EQ(text("Linkmodev"), "自动");

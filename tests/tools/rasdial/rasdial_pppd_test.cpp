@@ -117,8 +117,7 @@ TEST_F(RasdialPppd, ConnectedLinkIsRecordedAndCredentialsStayOffTheCommandLine)
     EXPECT_EQ(r.backend, "pppd");
     EXPECT_EQ(r.interfaceName, "lo");
     EXPECT_FALSE(r.ownsTun);
-    platform::SystemClock clock;
-    platform::RegistryRemoteAccess ras(*registry_, clock);
+    platform::RegistryRemoteAccess ras(*registry_, std::make_shared<platform::SystemClock>());
     EXPECT_EQ(ras.connectionStatus(r.handle), RemoteAccess::kConnected);
 
     const std::string args = "\n" + readBytes(fake_.file("args")); // one argument a line

@@ -79,7 +79,7 @@ protected:
             phonebook += "[E" + std::to_string(i) + "]\r\nVpnStrategy=2\r\n";
         phonebookPath_ = runtime_.file("TUVEKP.sys");
         writeBytes(phonebookPath_, phonebook);
-        ras_ = std::make_unique<platform::RegistryRemoteAccess>(*registry_, clock_, ns_->classNet());
+        ras_ = std::make_unique<platform::RegistryRemoteAccess>(*registry_, std::make_shared<platform::SystemClock>(), ns_->classNet());
     }
 
     void TearDown() override
@@ -136,7 +136,6 @@ protected:
     std::string savedRuntime_;
     std::unique_ptr<ConnectionRegistry> registry_;
     std::string phonebookPath_;
-    platform::SystemClock clock_;
     platform::PosixProcessCapture capture_;
     std::unique_ptr<platform::RegistryRemoteAccess> ras_;
 };

@@ -1,0 +1,33 @@
+#include "app/client_application.h"
+
+#include "gui/widgets/message_boxes.h"
+#include "platform/linux/connection_registry.h"
+#include "platform/linux/getifaddrs_network_adapters.h"
+#include "platform/linux/linux_os_info.h"
+#include "platform/linux/linux_system_paths.h"
+#include "platform/linux/netlink_route_table.h"
+#include "platform/linux/posix_process_capture.h"
+#include "platform/linux/registry_remote_access.h"
+#include "platform/linux/socket_icmp_probe.h"
+#include "platform/linux/spawn_process_launcher.h"
+
+AppServices makePlatformServices()
+{
+    using namespace platform;
+    auto paths = std::make_shared<LinuxSystemPaths>();
+    auto clock = std::make_shared<SystemClock>();
+    AppServices s;
+    s.clock = clock;
+    s.systemPaths = paths;
+    s.osInfo = std::make_shared<LinuxOsInfo>();
+    s.launcher = std::make_shared<SpawnProcessLauncher>();
+    s.http = std::make_shared<CurlHttpClient>();
+    s.messageBoxes = std::make_shared<QtMessageBoxes>();
+    s.remoteAccess =
+        std::make_shared<RegistryRemoteAccess>(ConnectionRegistry(ConnectionRegistry::defaultDirectory(*paths)), clock);
+    s.processCapture = std::make_shared<PosixProcessCapture>();
+    s.adapters = std::make_shared<GetifaddrsNetworkAdapters>();
+    s.routes = std::make_shared<NetlinkRouteTable>();
+    s.icmp = std::make_shared<SocketIcmpProbe>();
+    return s;
+}

@@ -1,0 +1,112 @@
+#include "gui/tray/tray_controller.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include "core/vpn/exit_cleanup.h"
+#include "gui/client_context.h"
+
+namespace {
+
+QAction* menuItem(QMenu* menu, const char* name, const char* text, bool enabled)
+{
+    auto* a = menu->addAction(QString::fromUtf8(text));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setEnabled(enabled);
+    return a;
+}
+
+}  // namespace
+
+TrayController::TrayController(ClientContext& ctx, QWidget& window)
+    : QObject(&window), ctx_(ctx), window_(window)
+{
+    PopupMenu1 = new QMenu(&window);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    ExitX1 = menuItem(PopupMenu1, "ExitX1", "连接(&C)", true);
+    C1 = menuItem(PopupMenu1, "C1", "断开(&D)", false);
+    N6 = menuItem(PopupMenu1, "N6", "自助踢号", true);
+    L1 = menuItem(PopupMenu1, "L1", "切换用户(&L)", true);
+    W1 = menuItem(PopupMenu1, "W1", "访问网站(&W)", true);
+    X1 = menuItem(PopupMenu1, "X1", "退出(&X)", true);
+    connect(X1, &QAction::triggered, this, &TrayController::exitClick);
+}
+
+void TrayController::updateTrayIcon(TrayOperation operation)
+{
+    switch (operation) {
+    case TrayOperation::Add:
+        if (!trayIcon_) {
+            trayIcon_ = new QSystemTrayIcon(window_.windowIcon(), this);
+            trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
+            trayIcon_->setToolTip(QStringLiteral("Zavtrel"));
+            trayIcon_->setContextMenu(PopupMenu1);
+            connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) {
+                    window_.showNormal();
+                    window_.raise();
+                    window_.activateWindow();
+                }
+            });
+        }
+        trayIcon_->show();
+        break;
+    case TrayOperation::Modify:
+        break;
+    case TrayOperation::Delete:
+        if (trayIcon_) {
+            trayIcon_->hide();
+            trayIcon_->deleteLater();
+            trayIcon_ = nullptr;
+        }
+        break;
+    }
+}
+
+bool TrayController::trayUsable() const
+{
+    return trayIcon_ && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayController::hideToTray()
+{
+    // Without a notification area the window would be unreachable once
+    // hidden, so it only minimises then.
+    if (trayUsable())
+        window_.hide();
+    else
+        window_.showMinimized();
+}
+
+void TrayController::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hideToTray();
+}
+
+void TrayController::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && (window_.windowState() & Qt::WindowMinimized) && trayUsable())
+        QTimer::singleShot(0, &window_, [this] {
+            window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+            window_.hide();
+        });
+}
+
+void TrayController::exitClick()
+{
+    runExitCleanup(*ctx_.dialState,
+                   {*ctx_.services.remoteAccess, *ctx_.services.launcher, *ctx_.services.processCapture},
+                   ctx_.config.dialTool, ctx_.session.entryName, ctx_.config.paths.tempDir);
+    endProgram();
+}
+
+void TrayController::endProgram()
+{
+    updateTrayIcon(TrayOperation::Delete);
+    emit programEndRequested();
+}
