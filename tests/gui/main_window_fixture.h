@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <memory>
@@ -72,6 +73,18 @@ protected:
     {
         stop();
         std::filesystem::current_path(previousDir);
+    }
+
+    // Waits for the client's worker threads while the UI thread takes what
+    // they hand over.
+    bool waitForWorkers(int ms = 10000)
+    {
+        for (int waited = 0; waited < ms; waited += 10) {
+            if (client->workers().waitIdle(std::chrono::milliseconds(5)))
+                return true;
+            QTest::qWait(5);
+        }
+        return false;
     }
 
     // Ends the client and waits for its worker threads.

@@ -44,3 +44,11 @@ TEST(ConnectionMonitor, NoticeAndRefusalTexts)
               "尊敬的用户：您使用的是Zavtrel加速器，带宽限制50K，每30分钟自动断线一次。体验8M带宽极速感受请购买ZavtrelVIP版！");
     EXPECT_EQ(policyRefusalText("30", "12"), "30分钟自动断线,12分钟后可以登陆!");
 }
+
+TEST(ConnectionMonitor, TheWatchdogCountsAFailedQueryOrDisconnectedAsLost)
+{
+    EXPECT_TRUE(linkLost(std::nullopt));
+    EXPECT_TRUE(linkLost(8193));
+    EXPECT_FALSE(linkLost(8192));
+    EXPECT_FALSE(linkLost(2)) << "a dial in progress is not a lost link";
+}
