@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format-14
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-webengine-dev qt6-webengine-dev-tools
   libgl-dev libxkbcommon-dev libx11-dev
   libcurl4-openssl-dev nettle-dev libmnl-dev libcpp-httplib-dev
