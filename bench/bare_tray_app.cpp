@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     window.setFixedSize(256, 600);
     QPixmap icon(16, 16);
     icon.fill(Qt::blue);
-    QSystemTrayIcon tray{QIcon(icon)};
+    QSystemTrayIcon tray { QIcon(icon) };
     tray.setToolTip(QStringLiteral("bare"));
     tray.show();
     window.show();

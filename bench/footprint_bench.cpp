@@ -41,8 +41,8 @@ struct Sample {
 Sample measure(Display* dpy, const std::string& program, int idleSeconds)
 {
     XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
-    XSync(dpy, True);  // drop stale events
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    XSync(dpy, True); // drop stale events
+    char* argv[] = { const_cast<char*>(program.c_str()), nullptr };
     pid_t pid = -1;
     const auto t0 = Clock::now();
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
@@ -69,7 +69,7 @@ Sample measure(Display* dpy, const std::string& program, int idleSeconds)
     const long rss = rssKiB(pid);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
-    return {startMs, rss};
+    return { startMs, rss };
 }
 
 double median(std::vector<double> v)
@@ -78,7 +78,7 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         const char* name;
         std::string program;
         std::vector<double> start, rss;
-    } rows[] = {{"zavtrel", argv[1], {}, {}}, {"bare Qt tray app", argv[2], {}, {}}};
+    } rows[] = { { "zavtrel", argv[1], {}, {} }, { "bare Qt tray app", argv[2], {}, {} } };
     for (int r = 0; r < runs; ++r)
         for (auto& row : rows) {
             const Sample s = measure(dpy, row.program, idle);
@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     for (auto& row : rows)
         std::printf("%-18s %14.1f %18.0f\n", row.name, median(row.start), median(row.rss));
     std::printf("ratio (zavtrel / bare): start %.2f, RSS %.2f  (medians of %d runs, %d s idle)\n",
-                median(rows[0].start) / median(rows[1].start), median(rows[0].rss) / median(rows[1].rss), runs, idle);
+        median(rows[0].start) / median(rows[1].start), median(rows[0].rss) / median(rows[1].rss), runs, idle);
     XCloseDisplay(dpy);
     return 0;
 }

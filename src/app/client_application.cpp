@@ -26,7 +26,7 @@ ClientApplication::ClientApplication(ClientConfig config, AppServices services)
     nodeChooser_ = std::make_unique<NodeChooserDialog>(ctx_, window.phonebook());
     QObject::connect(&window, &MainWindow::setLineRequested, nodeChooser_.get(), &QWidget::show);
     QObject::connect(nodeChooser_.get(), &NodeChooserDialog::nodeConfirmed, &window.connection(),
-                     &ConnectionController::showChosenNode);
+        &ConnectionController::showChosenNode);
 }
 
 ClientApplication::~ClientApplication()
@@ -55,9 +55,10 @@ int runClient()
     QApplication::setQuitOnLastWindowClosed(false);
     ClientApplication client(std::move(config), std::move(services));
     MainWindow& window = client.mainWindow();
-    QObject::connect(&window, &MainWindow::programEndRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(
+        &window, &MainWindow::programEndRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.sessionEnding(); });
+        [&window](QSessionManager&) { window.sessionEnding(); });
     window.show();
     const int rc = QApplication::exec();
     trimmer.stop();

@@ -23,8 +23,8 @@ AppServices makePlatformServices()
     s.launcher = std::make_shared<SpawnProcessLauncher>();
     s.http = std::make_shared<CurlHttpClient>();
     s.messageBoxes = std::make_shared<QtMessageBoxes>();
-    s.remoteAccess =
-        std::make_shared<RegistryRemoteAccess>(ConnectionRegistry(ConnectionRegistry::defaultDirectory(*paths)), clock);
+    s.remoteAccess = std::make_shared<RegistryRemoteAccess>(
+        ConnectionRegistry(ConnectionRegistry::defaultDirectory(*paths)), clock);
     s.processCapture = std::make_shared<PosixProcessCapture>();
     s.adapters = std::make_shared<GetifaddrsNetworkAdapters>();
     s.routes = std::make_shared<NetlinkRouteTable>();

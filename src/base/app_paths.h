@@ -6,10 +6,10 @@
 
 // The directories the client works in.
 struct AppPaths {
-    std::string appDir;       // program directory, trailing "/"
-    std::string tempDir;      // user's temporary directory, trailing "/"
-    std::string drivePrefix;  // first three characters of tempDir
-    std::string resDir;       // appDir + "./res/": images of the bar and buttons
+    std::string appDir; // program directory, trailing "/"
+    std::string tempDir; // user's temporary directory, trailing "/"
+    std::string drivePrefix; // first three characters of tempDir
+    std::string resDir; // appDir + "./res/": images of the bar and buttons
 
     static AppPaths forAppDir(std::string appDir, const platform::SystemPaths& system);
     // appDir from the program file's own location.

@@ -9,7 +9,7 @@ std::string EventLog::formatLine(const platform::LocalDateTime& t, std::string_v
 {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d:%02d:%02d]", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
+        t.minute, t.second);
     std::string line(stamp);
     line += message;
     line += "\r\n";

@@ -13,7 +13,8 @@
 class EventLog {
 public:
     explicit EventLog(std::shared_ptr<const platform::Clock> clock, std::string path = "log.txt")
-        : clock_(std::move(clock)), path_(std::move(path))
+        : clock_(std::move(clock))
+        , path_(std::move(path))
     {
     }
 

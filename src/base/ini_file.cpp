@@ -19,8 +19,8 @@
 namespace {
 
 struct Line {
-    std::string_view text;        // without its line end
-    std::string_view terminator;  // "\r\n", "\n", "\r" or empty at the end of the file
+    std::string_view text; // without its line end
+    std::string_view terminator; // "\r\n", "\n", "\r" or empty at the end of the file
 };
 
 std::vector<Line> splitLines(std::string_view data)
@@ -30,13 +30,13 @@ std::vector<Line> splitLines(std::string_view data)
     while (pos < data.size()) {
         const size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) {
-            lines.push_back({data.substr(pos), {}});
+            lines.push_back({ data.substr(pos), {} });
             break;
         }
         size_t termLen = 1;
         if (data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n')
             termLen = 2;
-        lines.push_back({data.substr(pos, end - pos), data.substr(end, termLen)});
+        lines.push_back({ data.substr(pos, end - pos), data.substr(end, termLen) });
         pos = end + termLen;
     }
     return lines;
@@ -83,8 +83,8 @@ bool readAll(const std::string& path, std::string& out)
 
 // Where a section starts and ends within the lines.
 struct SectionSpan {
-    size_t header;  // index of the "[name]" line
-    size_t end;     // one past the section's last line
+    size_t header; // index of the "[name]" line
+    size_t end; // one past the section's last line
 };
 
 std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::string_view section)
@@ -96,7 +96,7 @@ std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::stri
         size_t end = i + 1;
         while (end < lines.size() && !sectionName(lines[end].text))
             ++end;
-        return SectionSpan{i, end};
+        return SectionSpan { i, end };
     }
     return std::nullopt;
 }
@@ -119,7 +119,7 @@ void replaceFile(const std::string& path, std::string_view content)
     const int fd = mkstemp(tmp.data());
     if (fd < 0)
         throw IniWriteError(path);
-    struct stat st{};
+    struct stat st { };
     if (stat(path.c_str(), &st) == 0)
         fchmod(fd, st.st_mode & 07777);
     else
@@ -153,10 +153,11 @@ std::string join(const std::vector<Line>& lines)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 IniWriteError::IniWriteError(const std::string& path)
-    : std::runtime_error("Unable to write to " + path), path_(path)
+    : std::runtime_error("Unable to write to " + path)
+    , path_(path)
 {
 }
 
@@ -187,7 +188,7 @@ bool parseIniInt(std::string_view text, int& out)
 
 bool IniFile::exists() const
 {
-    struct stat st{};
+    struct stat st { };
     return stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -207,7 +208,8 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
         if (!k || !iequals(*k, gbkKey))
             continue;
         std::string_view value = trim(lines[i].text.substr(lines[i].text.find('=') + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+            && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         return platform::gbkToUtf8(value.substr(0, kMaxValueBytes));
     }
@@ -239,7 +241,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     const auto span = findSection(lines, gbkSection);
 
     static constexpr std::string_view kCrLf = "\r\n";
-    std::vector<std::string> owned;  // keeps new line texts alive
+    std::vector<std::string> owned; // keeps new line texts alive
     owned.reserve(3);
 
     if (span) {
@@ -259,14 +261,14 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         if (lines[at - 1].terminator.empty())
             lines[at - 1].terminator = kCrLf;
         owned.push_back(entry);
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{owned.back(), kCrLf});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line { owned.back(), kCrLf });
     } else {
         if (!lines.empty() && lines.back().terminator.empty())
             lines.back().terminator = kCrLf;
         owned.push_back("[" + gbkSection + "]");
-        lines.push_back({owned.back(), kCrLf});
+        lines.push_back({ owned.back(), kCrLf });
         owned.push_back(entry);
-        lines.push_back({owned.back(), kCrLf});
+        lines.push_back({ owned.back(), kCrLf });
     }
     replaceFile(path_, join(lines));
 }
@@ -295,6 +297,6 @@ void IniFile::eraseSection(std::string_view section) const
     if (!span)
         return;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),
-                lines.begin() + static_cast<std::ptrdiff_t>(span->end));
+        lines.begin() + static_cast<std::ptrdiff_t>(span->end));
     replaceFile(path_, join(lines));
 }

@@ -25,7 +25,10 @@ class IniFile {
 public:
     static constexpr size_t kMaxValueBytes = 2047;
 
-    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    explicit IniFile(std::string path)
+        : path_(std::move(path))
+    {
+    }
 
     const std::string& path() const { return path_; }
     bool exists() const;

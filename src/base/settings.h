@@ -11,7 +11,10 @@ class Settings {
 public:
     static constexpr const char* kFileName = "zvtad.INI";
 
-    explicit Settings(const std::string& appDir) : ini_(appDir + kFileName) {}
+    explicit Settings(const std::string& appDir)
+        : ini_(appDir + kFileName)
+    {
+    }
 
     const IniFile& file() const { return ini_; }
     const std::string& path() const { return ini_.path(); }

@@ -8,8 +8,8 @@
 // its own location and the build-time addresses; tests point it elsewhere.
 struct ClientConfig {
     AppPaths paths;
-    std::string portalBase = ZAVTREL_PORTAL_BASE;    // ends in "/"
-    std::string contentBase = ZAVTREL_CONTENT_BASE;  // ends in "/"
+    std::string portalBase = ZAVTREL_PORTAL_BASE; // ends in "/"
+    std::string contentBase = ZAVTREL_CONTENT_BASE; // ends in "/"
     std::string newsPageUrl = ZAVTREL_NEWS_PAGE_URL;
     std::string defaultServerIp = ZAVTREL_DEFAULT_SERVER_IP;
     // The dial tool; looked up on PATH when it has no "/".

@@ -9,7 +9,7 @@ class NodeChoice {
 public:
     struct Value {
         std::string serverIp;
-        int lineType = 0;  // 0 none, 1 telecom, 2 netcom, 3 other
+        int lineType = 0; // 0 none, 1 telecom, 2 netcom, 3 other
     };
 
     explicit NodeChoice(std::string defaultServerIp) { value_.serverIp = std::move(defaultServerIp); }

@@ -9,7 +9,7 @@ struct Session {
     // Login
     std::string portalUser;
     std::string portalPassword;
-    int accountState = -1;  // 0 free, 1 VIP, 2 frozen; -1 before a login
+    int accountState = -1; // 0 free, 1 VIP, 2 frozen; -1 before a login
     int fullRelayAllowed = 0;
     bool vipAccount = false;
     std::string nodeListFile = "Free.INI";

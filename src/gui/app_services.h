@@ -23,7 +23,7 @@ struct AppServices {
     std::shared_ptr<const platform::OsInfo> osInfo;
     std::shared_ptr<platform::ProcessLauncher> launcher;
     std::shared_ptr<HttpClient> http;
-    std::shared_ptr<MessageBoxes> messageBoxes;  // UI thread only
+    std::shared_ptr<MessageBoxes> messageBoxes; // UI thread only
     std::shared_ptr<platform::RemoteAccess> remoteAccess;
     std::shared_ptr<platform::ProcessCapture> processCapture;
     std::shared_ptr<const platform::NetworkAdapters> adapters;

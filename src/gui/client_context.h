@@ -17,11 +17,11 @@
 // the windows still holds it.
 struct ClientContext {
     ClientContext(ClientConfig c, AppServices s)
-        : config(std::move(c)),
-          services(std::move(s)),
-          nodeChoice(std::make_shared<NodeChoice>(config.defaultServerIp)),
-          settings(config.paths.appDir),
-          log(services.clock)
+        : config(std::move(c))
+        , services(std::move(s))
+        , nodeChoice(std::make_shared<NodeChoice>(config.defaultServerIp))
+        , settings(config.paths.appDir)
+        , log(services.clock)
     {
     }
 

@@ -27,13 +27,15 @@ static void initImages()
     Q_INIT_RESOURCE(images);
 }
 
-MainWindow::MainWindow(ClientContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx)
+MainWindow::MainWindow(ClientContext& ctx, QWidget* parent)
+    : QWidget(parent)
+    , ctx_(ctx)
 {
     initImages();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZavtrelV2.9"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+        | Qt::WindowCloseButtonHint);
     setFixedSize(256, 600);
     setWindowIcon(QIcon(QStringLiteral(":/images/app_icon.png")));
     setStyleSheet(QStringLiteral(
@@ -88,7 +90,7 @@ void MainWindow::formCreate()
         content_->restoreFirstButtonImage();
         setWindowTitle(QString::fromStdString(cipher::decryptText(stored_texts::kCaptionCipher)));
     } catch (...) {
-        return;  // the remaining steps do not run
+        return; // the remaining steps do not run
     }
     login_->fetchAnnouncement();
 }
@@ -117,9 +119,10 @@ void MainWindow::formShow()
         setFont(song);
         const ConnectionPage& page = *accountPanel_->Mainpanel;
         const AccountPanel& a = *accountPanel_;
-        for (QLabel* l : {page.LocalLineTypev, page.Linkmodev, page.lblStatus, page.ShowLine, a.Viplabel, a.FreeUlb,
-                          loginPanel_->ForgetPwlb, loginPanel_->Boxgmlb, loginPanel_->Loginstatelb, a.Userlabel,
-                          a.Servicelabel, a.Helplabel, a.Titlelb, a.Balancelb, a.Balancevlb, a.Expirelb, a.Expirevlb})
+        for (QLabel* l :
+            { page.LocalLineTypev, page.Linkmodev, page.lblStatus, page.ShowLine, a.Viplabel, a.FreeUlb,
+                loginPanel_->ForgetPwlb, loginPanel_->Boxgmlb, loginPanel_->Loginstatelb, a.Userlabel,
+                a.Servicelabel, a.Helplabel, a.Titlelb, a.Balancelb, a.Balancevlb, a.Expirelb, a.Expirevlb })
             widgets::setSong9(l);
     } catch (...) {
         // silently ends the first showing

@@ -7,9 +7,9 @@ namespace platform {
 // Local wall-clock time, broken down the way the client formats it.
 struct LocalDateTime {
     int year = 0;
-    int month = 0;   // 1..12
-    int day = 0;     // 1..31
-    int hour = 0;    // 0..23
+    int month = 0; // 1..12
+    int day = 0; // 1..31
+    int hour = 0; // 0..23
     int minute = 0;
     int second = 0;
     int millisecond = 0;
@@ -31,4 +31,4 @@ public:
     std::int64_t steadyMilliseconds() const override;
 };
 
-}  // namespace platform
+} // namespace platform

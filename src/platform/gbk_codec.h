@@ -10,4 +10,4 @@ namespace platform {
 std::string utf8ToGbk(std::string_view utf8);
 std::string gbkToUtf8(std::string_view gbk);
 
-}  // namespace platform
+} // namespace platform

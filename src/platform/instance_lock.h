@@ -14,4 +14,4 @@ public:
     virtual bool acquire(const std::string& name) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

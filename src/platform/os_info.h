@@ -21,4 +21,4 @@ public:
     virtual OsVersion version() const = 0;
 };
 
-}  // namespace platform
+} // namespace platform

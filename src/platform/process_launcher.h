@@ -17,4 +17,4 @@ public:
     virtual bool openUrl(const std::string& url) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -19,4 +19,4 @@ public:
     virtual std::string runtimeDir() const = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -11,4 +11,4 @@ public:
     virtual void trim() = 0;
 };
 
-}  // namespace platform
+} // namespace platform

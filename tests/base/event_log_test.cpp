@@ -11,12 +11,12 @@ TEST(EventLog, AppendsStampedGbkLinesWithCrLf)
 {
     TempDir dir;
     auto clock = std::make_shared<FakeClock>();
-    clock->time = {2026, 1, 2, 3, 4, 5, 0};
+    clock->time = { 2026, 1, 2, 3, 4, 5, 0 };
     EventLog log(clock, dir.file("log.txt"));
     log.write("连接成功!");
     log.write("second");
     EXPECT_EQ(readBytes(dir.file("log.txt")),
-              "[2026-01-02 03:04:05]\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!\r\n[2026-01-02 03:04:05]second\r\n");
+        "[2026-01-02 03:04:05]\xC1\xAC\xBD\xD3\xB3\xC9\xB9\xA6!\r\n[2026-01-02 03:04:05]second\r\n");
 }
 
 TEST(EventLog, DefaultsToTheCurrentDirectory)

@@ -15,10 +15,10 @@ namespace {
 struct IniFileTest : ::testing::Test {
     TempDir dir;
     std::string path = dir.file("zvtad.INI");
-    IniFile ini{path};
+    IniFile ini { path };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(IniFileTest, ReadsWithDefaultsWithoutCreatingTheFile)
 {
@@ -32,29 +32,29 @@ TEST_F(IniFileTest, ReadsWithDefaultsWithoutCreatingTheFile)
 TEST_F(IniFileTest, ValueTable)
 {
     writeBytes(path,
-               "; comment\r\n"
-               "[main]\r\n"
-               "mode = 0x2 \r\n"
-               "Hex=0X1f\r\n"
-               "Word=two\r\n"
-               "Neg=-7\r\n"
-               "Plus=+3\r\n"
-               "Short=0x\r\n"
-               "Big=99999999999\r\n"
-               "Bool5=5\r\n"
-               "Bool0=0\r\n"
-               "Quoted=\"a b\"\r\n"
-               "Empty=\r\n"
-               "[Other]\r\n"
-               "Mode=9\r\n");
+        "; comment\r\n"
+        "[main]\r\n"
+        "mode = 0x2 \r\n"
+        "Hex=0X1f\r\n"
+        "Word=two\r\n"
+        "Neg=-7\r\n"
+        "Plus=+3\r\n"
+        "Short=0x\r\n"
+        "Big=99999999999\r\n"
+        "Bool5=5\r\n"
+        "Bool0=0\r\n"
+        "Quoted=\"a b\"\r\n"
+        "Empty=\r\n"
+        "[Other]\r\n"
+        "Mode=9\r\n");
     struct Case {
         const char* key;
         int def;
         int expected;
     };
-    for (const Case& c : {Case{"MODE", 1, 2}, Case{"hex", 0, 31}, Case{"Word", 1, 1}, Case{"Neg", 0, -7},
-                          Case{"Plus", 0, 3}, Case{"Short", 4, 4}, Case{"Big", 6, 6}, Case{"Empty", 8, 8},
-                          Case{"Missing", 5, 5}}) {
+    for (const Case& c : { Case { "MODE", 1, 2 }, Case { "hex", 0, 31 }, Case { "Word", 1, 1 },
+             Case { "Neg", 0, -7 }, Case { "Plus", 0, 3 }, Case { "Short", 4, 4 }, Case { "Big", 6, 6 },
+             Case { "Empty", 8, 8 }, Case { "Missing", 5, 5 } }) {
         EXPECT_EQ(ini.readInt("Main", c.key, c.def), c.expected) << c.key;
     }
     EXPECT_TRUE(ini.readBool("Main", "Bool5", false));
@@ -76,15 +76,17 @@ TEST_F(IniFileTest, TextIsGbkOnDiskAndCutAt2047Bytes)
 
 TEST_F(IniFileTest, WriteChangesOnlyItsOwnLineAndKeepsEveryOtherByte)
 {
-    const std::string before = "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=1\n\r\n[Qqurl]\r\nWebqqurl=x\r\n";
+    const std::string before
+        = "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=1\n\r\n[Qqurl]\r\nWebqqurl=x\r\n";
     writeBytes(path, before);
     ini.writeInt("Main", "Mode", 2);
-    EXPECT_EQ(readBytes(path), "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=2\n\r\n[Qqurl]\r\nWebqqurl=x\r\n");
+    EXPECT_EQ(readBytes(path),
+        "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=2\n\r\n[Qqurl]\r\nWebqqurl=x\r\n");
     // A new key goes after the section's last entry, before the blank line.
     ini.writeBool("main", "SaveInfo", true);
     EXPECT_EQ(readBytes(path),
-              "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=2\n"
-              "SaveInfo=1\r\n\r\n[Qqurl]\r\nWebqqurl=x\r\n");
+        "\xEF\xBB\xBF; keep me\r\n[Main]\r\nUser=AA\r\nmode=2\n"
+        "SaveInfo=1\r\n\r\n[Qqurl]\r\nWebqqurl=x\r\n");
     // A new section goes at the end, after a line end is supplied.
     writeBytes(path, "[A]\r\nk=v");
     ini.writeString("B", "n", "m");
@@ -116,8 +118,8 @@ TEST_F(IniFileTest, RefusedWriteRaisesAndLeavesTheFileWhole)
 {
     const std::string before = "[Main]\r\nMode=1\r\n";
     writeBytes(path, before);
-    chmod(dir.path().c_str(), 0500);  // the temporary file cannot be created
-    bool refused = geteuid() != 0;    // root writes anyway; then check the message form only
+    chmod(dir.path().c_str(), 0500); // the temporary file cannot be created
+    bool refused = geteuid() != 0; // root writes anyway; then check the message form only
     try {
         ini.writeInt("Main", "Mode", 2);
     } catch (const IniWriteError& e) {
@@ -144,7 +146,7 @@ TEST_F(IniFileTest, NoHalfWrittenFileWhenTheDiskFills)
     // A file-size limit makes every write past it fail, as a full disk would.
     const std::string before = "[Main]\r\nUser=" + std::string(100, 'A') + "\r\nMode=1\r\n";
     writeBytes(path, before);
-    rlimit old{};
+    rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
@@ -197,6 +199,7 @@ TEST_F(IniFileTest, SettingsAccessorsUseTheKeyTable)
     s.setIsServer(true);
     s.setServerName("网通2");
     s.setWebQqUrl("http://contact/");
-    EXPECT_EQ(readBytes(path), "[Main]\r\nMode=2\r\nLineType=3\r\nIsServer=1\r\nServerName=\xCD\xF8\xCD\xA8\x32\r\n"
-                               "[Qqurl]\r\nWebqqurl=http://contact/\r\n");
+    EXPECT_EQ(readBytes(path),
+        "[Main]\r\nMode=2\r\nLineType=3\r\nIsServer=1\r\nServerName=\xCD\xF8\xCD\xA8\x32\r\n"
+        "[Qqurl]\r\nWebqqurl=http://contact/\r\n");
 }

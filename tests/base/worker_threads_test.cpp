@@ -8,7 +8,7 @@
 TEST(WorkerThreads, CountsUntilEachEndsEvenAfterTheOwnerIsGone)
 {
     std::latch release(1);
-    std::atomic<int> done{0};
+    std::atomic<int> done { 0 };
     WorkerThreads handle;
     {
         WorkerThreads owner;

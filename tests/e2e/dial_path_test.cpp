@@ -24,15 +24,15 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DialPathTest, TunnelFoundBesideAnotherConnectionAndRouted)
 {
     // Somebody else's connection, listed before ours.
     writeBytes(systemTemp.file("other.pbk"), "[OTHER]\r\nPhoneNumber=10.1.1.1\r\n");
-    ASSERT_NE(runCapture({ZAVTREL_RASDIAL, "OTHER", "u", "p", "/PHONEBOOK:" + systemTemp.file("other.pbk")})
+    ASSERT_NE(runCapture({ ZAVTREL_RASDIAL, "OTHER", "u", "p", "/PHONEBOOK:" + systemTemp.file("other.pbk") })
                   .find("successfully"),
-              std::string::npos);
+        std::string::npos);
     loggedInVip();
     ASSERT_TRUE(connect()) << text("lblStatus");
     const auto list = services.remoteAccess->listConnections();
@@ -71,7 +71,8 @@ TEST_F(DialPathTest, MoreThanTenConnectionsLeaveTheWindowAsItWas)
         pbk += "[OTHER" + std::to_string(i) + "]\r\nPhoneNumber=10.1.1.1\r\n";
     writeBytes(systemTemp.file("other.pbk"), pbk);
     for (int i = 0; i < 10; ++i)
-        runCapture({ZAVTREL_RASDIAL, "OTHER" + std::to_string(i), "u", "p", "/PHONEBOOK:" + systemTemp.file("other.pbk")});
+        runCapture({ ZAVTREL_RASDIAL, "OTHER" + std::to_string(i), "u", "p",
+            "/PHONEBOOK:" + systemTemp.file("other.pbk") });
     loggedInVip();
     w<QPushButton>("BConn")->click();
     QTest::qWait(1500);

@@ -16,12 +16,13 @@ std::string nodeList(const std::vector<std::tuple<int, std::string, std::string,
     std::string ini = "[head]\r\nnodecount=" + std::to_string(nodes.size()) + "\r\n";
     int i = 0;
     for (const auto& [type, ip, name, right] : nodes)
-        ini += "[node" + std::to_string(++i) + "]\r\nlinetype=" + std::to_string(type) + "\r\nip=" +
-               cipher::encryptText(ip) + "\r\nnodename=" + name + "\r\nright=" + std::to_string(right) + "\r\n";
+        ini += "[node" + std::to_string(++i) + "]\r\nlinetype=" + std::to_string(type)
+            + "\r\nip=" + cipher::encryptText(ip) + "\r\nnodename=" + name
+            + "\r\nright=" + std::to_string(right) + "\r\n";
     return platform::utf8ToGbk(ini);
 }
 
-}  // namespace
+} // namespace
 
 std::string runCapture(const std::vector<std::string>& argv)
 {
@@ -40,21 +41,21 @@ RoadTest::RoadTest()
 
     // Nodes: two telecom nodes on lo (answering), a silent telecom node, and
     // a silent netcom node.
-    runCapture({"ip", "addr", "add", "10.200.1.1/32", "dev", "lo"});
-    runCapture({"ip", "addr", "add", "10.200.1.2/32", "dev", "lo"});
-    const std::string nodes = nodeList({{1, "10.203.9.9", "电信-静默", 1},
-                                        {1, "10.200.1.2", "电信二号", 1},
-                                        {1, "10.200.1.1", "电信一号", 1},
-                                        {2, "10.204.9.9", "网通-静默", 1}});
+    runCapture({ "ip", "addr", "add", "10.200.1.1/32", "dev", "lo" });
+    runCapture({ "ip", "addr", "add", "10.200.1.2/32", "dev", "lo" });
+    const std::string nodes
+        = nodeList({ { 1, "10.203.9.9", "电信-静默", 1 }, { 1, "10.200.1.2", "电信二号", 1 },
+            { 1, "10.200.1.1", "电信一号", 1 }, { 2, "10.204.9.9", "网通-静默", 1 } });
     const std::string table = "1.0.1.0 255.255.255.0\r\n1.0.2.0 255.255.254.0\r\n36.96.0.0 255.224.0.0\r\n";
-    for (const char* f : {"Vip.ini", "Free.ini"})
+    for (const char* f : { "Vip.ini", "Free.ini" })
         writeBytes(appDir.file(f), nodes);
     writeBytes(appDir.file("RouteTabledx.tab"), table);
     writeBytes(appDir.file("RouteTablewt.tab"), "58.16.0.0 255.255.0.0\r\n");
-    writeBytes(serviceData.file("accounts.ini"), platform::utf8ToGbk("[demo]\r\npassword=demo123\r\nstate=1\r\n"
-                                                                     "days=30\r\nbalance=88.50\r\nfullrelay=1\r\n"
-                                                                     "[free]\r\npassword=free123\r\nstate=0\r\n"
-                                                                     "days=15\r\nfullrelay=0\r\npolicy=00~0|OK\r\n"));
+    writeBytes(serviceData.file("accounts.ini"),
+        platform::utf8ToGbk("[demo]\r\npassword=demo123\r\nstate=1\r\n"
+                            "days=30\r\nbalance=88.50\r\nfullrelay=1\r\n"
+                            "[free]\r\npassword=free123\r\nstate=0\r\n"
+                            "days=15\r\nfullrelay=0\r\npolicy=00~0|OK\r\n"));
     service = std::make_unique<ReferenceService>(serviceData.path());
     EXPECT_TRUE(service->start(0));
     setScenario("[scenario]\r\nresult=success\r\n");
@@ -65,7 +66,7 @@ RoadTest::~RoadTest()
     const WorkerThreads workers = client ? client->workers() : WorkerThreads();
     client.reset();
     workers.waitIdle(std::chrono::seconds(4));
-    runCapture({ZAVTREL_RASDIAL, "/disconnect"});
+    runCapture({ ZAVTREL_RASDIAL, "/disconnect" });
     service->stop();
     std::filesystem::current_path(previousDir);
 }
@@ -133,7 +134,7 @@ std::vector<std::string> RoadTest::routesVia(const std::string& device)
     std::vector<std::string> lines;
     if (device.empty())
         return lines;
-    std::istringstream in(runCapture({"ip", "-4", "route", "show", "dev", device}));
+    std::istringstream in(runCapture({ "ip", "-4", "route", "show", "dev", device }));
     for (std::string line; std::getline(in, line);)
         if (line.find("proto kernel") == std::string::npos && !line.empty())
             lines.push_back(line);

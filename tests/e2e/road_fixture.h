@@ -32,15 +32,15 @@ protected:
     // The dial tool's connection registry.
     platform::ConnectionRegistry registry() const
     {
-        return platform::ConnectionRegistry(platform::ConnectionRegistry::defaultDirectory(*services.systemPaths));
+        return platform::ConnectionRegistry(
+            platform::ConnectionRegistry::defaultDirectory(*services.systemPaths));
     }
     // The scenario of the next dials.
     void setScenario(const std::string& body);
     void writeSettings(const std::string& utf8);
     MainWindow& startClient();
 
-    template <typename T = QWidget>
-    T* w(const char* name)
+    template <typename T = QWidget> T* w(const char* name)
     {
         T* found = client->mainWindow().findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;

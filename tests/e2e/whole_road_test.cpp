@@ -10,8 +10,8 @@ TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)
 {
     // The first link drops two seconds after it came up.
     setScenario("[scenario]\r\nresult=success\r\ndropAfterMs=2000\r\n");
-    writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass=" + cipher::encryptText("demo123") +
-                  "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
+    writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass="
+        + cipher::encryptText("demo123") + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
     MainWindow& mw = startClient();
 
     // Automatic login, automatic connect, automatic node choice over ICMP.
@@ -26,7 +26,7 @@ TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)
     ASSERT_FALSE(device.empty());
     const auto routes = routesVia(device);
     ASSERT_EQ(routes.size(), 3u);
-    const char* prefixes[] = {"1.0.1.0/24 ", "1.0.2.0/23 ", "36.96.0.0/11 "};
+    const char* prefixes[] = { "1.0.1.0/24 ", "1.0.2.0/23 ", "36.96.0.0/11 " };
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(routes[i].rfind(prefixes[i], 0), 0u) << routes[i];
         EXPECT_NE(routes[i].find("scope link"), std::string::npos) << routes[i];

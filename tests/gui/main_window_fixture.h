@@ -24,7 +24,10 @@ public:
     struct Box {
         std::string title, text;
     };
-    void information(const std::string& title, const std::string& text) override { shown.push_back({title, text}); }
+    void information(const std::string& title, const std::string& text) override
+    {
+        shown.push_back({ title, text });
+    }
     std::vector<Box> shown;
 };
 
@@ -46,23 +49,23 @@ protected:
     std::shared_ptr<FakeAdapters> adapters = std::make_shared<FakeAdapters>();
     std::shared_ptr<RecordingRoutes> routes = std::make_shared<RecordingRoutes>();
     std::shared_ptr<FakeIcmp> icmp = std::make_shared<FakeIcmp>();
-    AppServices services{clock,         systemPaths, osInfo,   launcher, std::make_shared<CurlHttpClient>(), boxes,
-                         remoteAccess,  capture,     adapters, routes,   icmp};
+    AppServices services { clock, systemPaths, osInfo, launcher, std::make_shared<CurlHttpClient>(), boxes,
+        remoteAccess, capture, adapters, routes, icmp };
     std::string announcement = "公告|http://portal/notice";
     int announcementStatus = 200;
     // Answers every portal request but the announcement; replies are UTF-8
     // here and go out as GBK.
     std::function<RecordingHttpServer::Reply(const std::string& target)> route;
-    RecordingHttpServer portal{[this](const std::string& target) {
+    RecordingHttpServer portal { [this](const std::string& target) {
         if (target == "//gonggao.txt")
-            return RecordingHttpServer::Reply{announcementStatus, platform::utf8ToGbk(announcement), {}};
+            return RecordingHttpServer::Reply { announcementStatus, platform::utf8ToGbk(announcement), {} };
         if (route) {
             auto r = route(target);
             r.body = platform::utf8ToGbk(r.body);
             return r;
         }
-        return RecordingHttpServer::Reply{404, "", {}};
-    }};
+        return RecordingHttpServer::Reply { 404, "", {} };
+    } };
     bool programEnded = false;
     std::unique_ptr<ClientApplication> client;
 
@@ -105,21 +108,24 @@ protected:
         return c;
     }
 
-    void writeSettings(const std::string& utf8Text) { writeBytes(appDir.file("zvtad.INI"), platform::utf8ToGbk(utf8Text)); }
+    void writeSettings(const std::string& utf8Text)
+    {
+        writeBytes(appDir.file("zvtad.INI"), platform::utf8ToGbk(utf8Text));
+    }
 
     MainWindow& start(bool show = true)
     {
         stop();
         client = std::make_unique<ClientApplication>(config(), services);
         programEnded = false;
-        QObject::connect(&client->mainWindow(), &MainWindow::programEndRequested, [this] { programEnded = true; });
+        QObject::connect(
+            &client->mainWindow(), &MainWindow::programEndRequested, [this] { programEnded = true; });
         if (show)
             client->mainWindow().show();
         return client->mainWindow();
     }
 
-    template <typename T = QWidget>
-    T* w(const char* name)
+    template <typename T = QWidget> T* w(const char* name)
     {
         T* found = client->mainWindow().findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;

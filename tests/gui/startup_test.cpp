@@ -17,7 +17,7 @@ TEST_F(MainWindowTest, NoSettingsFileAtAll)
     EXPECT_EQ(text("ShowLine"), "");
     EXPECT_EQ(client->nodeChoice().lineType(), 0);
     EXPECT_EQ(client->nodeChoice().serverIp(), "127.0.0.1");
-    for (const char* box : {"Saveuserck", "SavePassck", "AutoLoginck", "IsServer", "AutoConn", "LinkADisc"})
+    for (const char* box : { "Saveuserck", "SavePassck", "AutoLoginck", "IsServer", "AutoConn", "LinkADisc" })
         EXPECT_FALSE(checked(box)) << box;
     EXPECT_EQ(text("Username"), "");
     EXPECT_TRUE(w("LoginPanel")->isVisible());
@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, DesignTimeControlsAndState)
     EXPECT_EQ(text("FreeUlb"), "Vip用户：");
     EXPECT_EQ(w("bsSkinSpeedButton1")->geometry(), QRect(1, 95, 29, 30));
 
-    for (const char* t : {"Timer1", "Timer2", "Timer5"})
+    for (const char* t : { "Timer1", "Timer2", "Timer5" })
         EXPECT_FALSE(mw.findChild<QTimer*>(t)->isActive()) << t;
     EXPECT_EQ(mw.findChild<QTimer*>("Timer1")->interval(), 1000);
     EXPECT_EQ(mw.findChild<QTimer*>("Timer2")->interval(), 5000);
@@ -62,9 +62,10 @@ TEST_F(MainWindowTest, DesignTimeControlsAndState)
 
     const auto actions = mw.popupMenu()->actions();
     ASSERT_EQ(actions.size(), 6);
-    const char* names[] = {"ExitX1", "C1", "N6", "L1", "W1", "X1"};
-    const char* captions[] = {"连接(&C)", "断开(&D)", "自助踢号", "切换用户(&L)", "访问网站(&W)", "退出(&X)"};
-    const bool enabled[] = {true, false, true, true, true, true};
+    const char* names[] = { "ExitX1", "C1", "N6", "L1", "W1", "X1" };
+    const char* captions[]
+        = { "连接(&C)", "断开(&D)", "自助踢号", "切换用户(&L)", "访问网站(&W)", "退出(&X)" };
+    const bool enabled[] = { true, false, true, true, true, true };
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(actions[i]->objectName().toStdString(), names[i]);
         EXPECT_EQ(actions[i]->text().toStdString(), captions[i]);
@@ -80,11 +81,11 @@ TEST_F(MainWindowTest, ModeTwoPicksTheEntryByWindowsVersion)
         const char* label;
     };
     const Case cases[] = {
-        {{platform::OsVersion::kWindowsNt, 6, 1}, "TUVEKL", "模式二"},
-        {{platform::OsVersion::kWindowsNt, 10, 0}, "TUVEKL", "模式二"},
-        {{platform::OsVersion::kWindowsNt, 5, 1}, "TUVEKX", "模式2"},
-        {{platform::OsVersion::kWindowsNt, 5, 2}, "TUVEKX", "模式2"},
-        {{platform::OsVersion::kOther, 6, 1}, "TUVEKX", "模式2"},
+        { { platform::OsVersion::kWindowsNt, 6, 1 }, "TUVEKL", "模式二" },
+        { { platform::OsVersion::kWindowsNt, 10, 0 }, "TUVEKL", "模式二" },
+        { { platform::OsVersion::kWindowsNt, 5, 1 }, "TUVEKX", "模式2" },
+        { { platform::OsVersion::kWindowsNt, 5, 2 }, "TUVEKX", "模式2" },
+        { { platform::OsVersion::kOther, 6, 1 }, "TUVEKX", "模式2" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
@@ -99,7 +100,7 @@ TEST_F(MainWindowTest, ModeTwoPicksTheEntryByWindowsVersion)
 
 TEST_F(MainWindowTest, OtherModesAreModeOneAndNotRewritten)
 {
-    for (const char* mode : {"0", "3", "two"}) {
+    for (const char* mode : { "0", "3", "two" }) {
         const std::string content = std::string("[Main]\r\nMode=") + mode + "\r\n";
         writeSettings(content);
         start();
@@ -115,10 +116,11 @@ TEST_F(MainWindowTest, SavedNodeChoiceIsRestored)
         int lineType;
         const char* showLine;
     };
-    for (const Case& c : {Case{1, "本地网通线路"}, Case{2, "本地电信线路"}, Case{3, "铁通或其他线路"}, Case{5, ""}}) {
+    for (const Case& c : { Case { 1, "本地网通线路" }, Case { 2, "本地电信线路" },
+             Case { 3, "铁通或其他线路" }, Case { 5, "" } }) {
         SCOPED_TRACE(c.lineType);
-        writeSettings("[Main]\r\nLineType=" + std::to_string(c.lineType) + "\r\nServerName=网通节点1\r\nServer=" +
-                      cipher::encryptText("10.8.0.1") + "\r\n");
+        writeSettings("[Main]\r\nLineType=" + std::to_string(c.lineType)
+            + "\r\nServerName=网通节点1\r\nServer=" + cipher::encryptText("10.8.0.1") + "\r\n");
         start();
         EXPECT_EQ(text("LocalLineTypev"), "网通节点1");
         EXPECT_EQ(client->nodeChoice().serverIp(), "10.8.0.1");
@@ -129,8 +131,9 @@ TEST_F(MainWindowTest, SavedNodeChoiceIsRestored)
 
 TEST_F(MainWindowTest, SavedCredentialsAreDecipheredIntoTheEdits)
 {
-    writeSettings("[Main]\r\nUser=" + cipher::encryptText("张三") + "\r\nPass=" + cipher::encryptText("pa ss&1") +
-                  "\r\nSaveInfo=1\r\nSavePwd=5\r\nSaveLogin=0\r\n[Qqurl]\r\nWebqqurl=http://contact/\r\n");
+    writeSettings("[Main]\r\nUser=" + cipher::encryptText("张三")
+        + "\r\nPass=" + cipher::encryptText("pa ss&1")
+        + "\r\nSaveInfo=1\r\nSavePwd=5\r\nSaveLogin=0\r\n[Qqurl]\r\nWebqqurl=http://contact/\r\n");
     start();
     EXPECT_EQ(text("Username"), "张三");
     EXPECT_EQ(text("PassWord"), "pa ss&1");

@@ -14,18 +14,19 @@ namespace {
 
 class TeardownTest : public MainWindowTest {
 protected:
-    std::atomic<bool> release{false};
-    std::atomic<bool> dialing{false};
+    std::atomic<bool> release { false };
+    std::atomic<bool> dialing { false };
 
     void SetUp() override
     {
         route = [](const std::string& target) {
             if (target.rfind("/Exelogin.aspx", 0) == 0)
-                return RecordingHttpServer::Reply{200, "ok!|10.0.0.5|1.00|30|1|2.9|0|1||0|t||480|320|0|", {}};
-            return RecordingHttpServer::Reply{404, "", {}};
+                return RecordingHttpServer::Reply { 200, "ok!|10.0.0.5|1.00|30|1|2.9|0|1||0|t||480|320|0|",
+                    {} };
+            return RecordingHttpServer::Reply { 404, "", {} };
         };
         // A PPP adapter and a table, so that a dial would have routes to add.
-        adapters->adapters = {{"ppp0", 4, platform::NetworkAdapter::kLinkPpp, {"10.64.0.2"}}};
+        adapters->adapters = { { "ppp0", 4, platform::NetworkAdapter::kLinkPpp, { "10.64.0.2" } } };
         writeBytes(appDir.file("RouteTabledx.tab"), "1.0.1.0 255.255.255.0\r\n");
         // The dial tool holds until released, then reports the tunnel up.
         capture->onRun = [this] {
@@ -58,7 +59,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TeardownTest, ApplicationGoneDuringADialRoutesNothing)
 {
@@ -76,7 +77,7 @@ TEST_F(TeardownTest, ExitDuringADialStopsItAndTakesTheTunnelDown)
     release = true;
     ASSERT_TRUE(waitForWorkers());
     EXPECT_TRUE(routes->routes.empty());
-    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle> { 5 });
     EXPECT_EQ(text("BConn"), "连接") << "nothing of the late dial reaches the window";
     EXPECT_EQ(client->dialState().connectionHandle, 0u);
 }
@@ -85,13 +86,13 @@ TEST_F(TeardownTest, ApplicationGoneDuringTheAutomaticTest)
 {
     std::string ini = "[head]\r\nnodecount=6\r\n";
     for (int i = 1; i <= 6; ++i)
-        ini += "[node" + std::to_string(i) + "]\r\nlinetype=" + std::to_string(1 + i % 2) +
-               "\r\nip=" + cipher::encryptText("10.0.0." + std::to_string(i)) + "\r\nnodename=n" +
-               std::to_string(i) + "\r\nright=1\r\n";
+        ini += "[node" + std::to_string(i) + "]\r\nlinetype=" + std::to_string(1 + i % 2)
+            + "\r\nip=" + cipher::encryptText("10.0.0." + std::to_string(i)) + "\r\nnodename=n"
+            + std::to_string(i) + "\r\nright=1\r\n";
     writeBytes(appDir.file("Free.INI"), ini);
     icmp->sleepMs = 30;
     start();
-    client->nodeChooser().show();  // the box is ticked: the automatic test starts
+    client->nodeChooser().show(); // the box is ticked: the automatic test starts
     QTest::qWait(40);
     ASSERT_GT(client->workers().running(), 0);
     destroyAndFinish();
@@ -100,17 +101,18 @@ TEST_F(TeardownTest, ApplicationGoneDuringTheAutomaticTest)
 
 TEST_F(TeardownTest, ApplicationGoneDuringAFetch)
 {
-    std::atomic<int> downloads{0};
+    std::atomic<int> downloads { 0 };
     route = [&downloads](const std::string& target) {
         if (target.rfind("/Exelogin.aspx", 0) == 0)
-            return RecordingHttpServer::Reply{200, "ok!|10.0.0.5|1.00|30|1|2.9|0|1||0|t||480|320|0|", {}};
+            return RecordingHttpServer::Reply { 200, "ok!|10.0.0.5|1.00|30|1|2.9|0|1||0|t||480|320|0|", {} };
         if (target.rfind("/content/", 0) == 0) {
             ++downloads;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             if (target == "/content/zvtBt.ini")
-                return RecordingHttpServer::Reply{200, "[mainmemu]\r\ncount=1\r\n[submenu1]\r\nCaption=x\r\n", {}};
+                return RecordingHttpServer::Reply { 200,
+                    "[mainmemu]\r\ncount=1\r\n[submenu1]\r\nCaption=x\r\n", {} };
         }
-        return RecordingHttpServer::Reply{404, "", {}};
+        return RecordingHttpServer::Reply { 404, "", {} };
     };
     start();
     w<QLineEdit>("Username")->setText("demo");

@@ -47,12 +47,12 @@ TEST(LinuxPlatform, StartsProgramsFromAnArgumentVectorWithoutAShell)
     // Through a shell this would touch "a" and "b" and run "c"; as one
     // argument it is a single odd file name.
     const std::string name = dir.file("a b; c");
-    ASSERT_TRUE(launcher.startDetached({"touch", name}));
+    ASSERT_TRUE(launcher.startDetached({ "touch", name }));
     for (int i = 0; i < 50 && !fileExists(name); ++i)
         usleep(20000);
     EXPECT_TRUE(fileExists(name));
     EXPECT_FALSE(fileExists(dir.file("a")));
-    EXPECT_FALSE(launcher.startDetached({"/nonexistent/program"}));
+    EXPECT_FALSE(launcher.startDetached({ "/nonexistent/program" }));
 }
 
 #include <cstring>
@@ -79,7 +79,7 @@ TEST(LinuxPlatform, PersistentTunWithPppLinkType)
             _exit(12);
         // /sys shows the namespace it was mounted in, so ask the kernel directly.
         const int sock = socket(AF_INET, SOCK_DGRAM, 0);
-        ifreq ifr{};
+        ifreq ifr {};
         std::strncpy(ifr.ifr_name, tun->name().c_str(), IFNAMSIZ - 1);
         if (ioctl(sock, SIOCGIFHWADDR, &ifr) != 0 || ifr.ifr_hwaddr.sa_family != 512)
             _exit(13);
@@ -87,7 +87,7 @@ TEST(LinuxPlatform, PersistentTunWithPppLinkType)
         const std::string name = tun->name();
         tun.reset();
         if (if_nametoindex(name.c_str()) == 0)
-            _exit(14);  // persistent: outlives the descriptor
+            _exit(14); // persistent: outlives the descriptor
         if (!platform::TunDevice::removePersistent(name) || if_nametoindex(name.c_str()) != 0)
             _exit(15);
         _exit(0);

@@ -29,14 +29,14 @@ public:
     void add(platform::ConnectionHandle handle, const std::string& entry, int state = kConnected)
     {
         std::lock_guard g(lock);
-        connections.push_back({{handle, entry}, state, {}});
+        connections.push_back({ { handle, entry }, state, {} });
     }
     // Only this connection is up from now on.
     void replaceAll(platform::ConnectionHandle handle, const std::string& entry)
     {
         std::lock_guard g(lock);
         connections.clear();
-        connections.push_back({{handle, entry}, kConnected, {}});
+        connections.push_back({ { handle, entry }, kConnected, {} });
     }
     void setState(platform::ConnectionHandle handle, int state)
     {
@@ -103,8 +103,9 @@ public:
     }
     void stopRunning() override { ++stops; }
     std::mutex lock;
-    std::atomic<int> stops{0};
-    platform::CaptureResult result{platform::CaptureResult::Failure::None, "Command completed successfully."};
+    std::atomic<int> stops { 0 };
+    platform::CaptureResult result { platform::CaptureResult::Failure::None,
+        "Command completed successfully." };
     std::vector<std::vector<std::string>> runs;
     std::function<void()> onRun;
 };
@@ -121,7 +122,7 @@ public:
     {
         std::lock_guard g(lock);
         routes.insert(routes.end(), r.begin(), r.end());
-        return {r.size(), 0};
+        return { r.size(), 0 };
     }
     std::mutex lock;
     std::vector<platform::Ipv4Route> routes;
@@ -129,9 +130,9 @@ public:
 
 class FakeIcmp : public platform::IcmpProbe {
 public:
-    std::map<std::string, std::string> delays;  // address → delay text; others "300"
+    std::map<std::string, std::string> delays; // address → delay text; others "300"
     std::vector<std::string> probed;
-    std::atomic<int> sleepMs{0};  // how long each probe takes
+    std::atomic<int> sleepMs { 0 }; // how long each probe takes
     std::string ping(const std::string& address) override
     {
         if (sleepMs > 0)

@@ -14,7 +14,7 @@
 
 class FakeClock : public platform::Clock {
 public:
-    platform::LocalDateTime time{2026, 3, 5, 7, 8, 9, 0};
+    platform::LocalDateTime time { 2026, 3, 5, 7, 8, 9, 0 };
     std::int64_t steadyMs = 0;
     platform::LocalDateTime now() const override { return time; }
     std::int64_t steadyMilliseconds() const override { return steadyMs; }
@@ -22,14 +22,17 @@ public:
 
 class FakeOsInfo : public platform::OsInfo {
 public:
-    platform::OsVersion value{};
+    platform::OsVersion value {};
     platform::OsVersion version() const override { return value; }
 };
 
 // Real path resolution; the temporary and runtime directories are the test's.
 class FakeSystemPaths : public platform::SystemPaths {
 public:
-    explicit FakeSystemPaths(std::string temp) : temp_(std::move(temp)) {}
+    explicit FakeSystemPaths(std::string temp)
+        : temp_(std::move(temp))
+    {
+    }
     std::string tempDir() const override { return temp_; }
     std::string resolveShellPath(const std::string& path) const override;
     std::string programPath() const override { return temp_ + "zavtrel"; }

@@ -10,7 +10,7 @@
 int listenOnLoopback(int& port)
 {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
+    sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
@@ -29,7 +29,7 @@ std::string readRequestHead(int fd)
     std::string head;
     char buf[4096];
     while (head.find("\r\n\r\n") == std::string::npos) {
-        pollfd c{fd, POLLIN, 0};
+        pollfd c { fd, POLLIN, 0 };
         if (poll(&c, 1, 2000) <= 0)
             break;
         const ssize_t n = recv(fd, buf, sizeof buf, 0);
@@ -40,7 +40,8 @@ std::string readRequestHead(int fd)
     return head.substr(0, head.find("\r\n\r\n"));
 }
 
-RecordingHttpServer::RecordingHttpServer(Handler handler) : handler_(std::move(handler))
+RecordingHttpServer::RecordingHttpServer(Handler handler)
+    : handler_(std::move(handler))
 {
     listenFd_ = listenOnLoopback(port_);
     thread_ = std::thread([this] { serve(); });
@@ -66,7 +67,7 @@ std::vector<std::string> RecordingHttpServer::requests() const
 void RecordingHttpServer::serve()
 {
     for (;;) {
-        pollfd p{listenFd_, POLLIN, 0};
+        pollfd p { listenFd_, POLLIN, 0 };
         if (poll(&p, 1, 100) <= 0) {
             std::lock_guard g(lock_);
             if (stopping_)
@@ -92,7 +93,8 @@ void RecordingHttpServer::serve()
         std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\n";
         for (const auto& h : reply.headers)
             out += h + "\r\n";
-        out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body;
+        out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n"
+            + reply.body;
         size_t off = 0;
         while (off < out.size()) {
             const ssize_t n = send(fd, out.data() + off, out.size() - off, MSG_NOSIGNAL);

@@ -21,7 +21,7 @@ public:
     struct Reply {
         int status = 200;
         std::string body;
-        std::vector<std::string> headers;  // extra "Name: value" lines
+        std::vector<std::string> headers; // extra "Name: value" lines
     };
     using Handler = std::function<Reply(const std::string& requestTarget)>;
 

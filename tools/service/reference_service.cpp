@@ -96,10 +96,11 @@ struct ReferenceService::Impl {
         }
         const auto item = [&](const char* key, const char* def) { return a.readString(user, key, def); };
         const std::string version = a.readString("service", "version", "2.9");
-        reply(res, "ok!|" + req.remote_addr + "|" + item("balance", "0") + "|" + item("days", "30") + "|" +
-                       item("state", "1") + "|" + version + "|" + item("adswitch", "0") + "|" +
-                       item("fullrelay", "1") + "||" + item("newsswitch", "0") + "|" + item("newstitle", "") + "||" +
-                       item("newswidth", "480") + "|" + item("newsheight", "320") + "|0|");
+        reply(res,
+            "ok!|" + req.remote_addr + "|" + item("balance", "0") + "|" + item("days", "30") + "|"
+                + item("state", "1") + "|" + version + "|" + item("adswitch", "0") + "|"
+                + item("fullrelay", "1") + "||" + item("newsswitch", "0") + "|" + item("newstitle", "") + "||"
+                + item("newswidth", "480") + "|" + item("newsheight", "320") + "|0|");
     }
 
     void policy(const httplib::Request& req, httplib::Response& res) const
@@ -120,7 +121,7 @@ struct ReferenceService::Impl {
         const auto seconds = [](const std::string& t) -> long long {
             if (t.size() != 14 || t.find_first_not_of("0123456789") != std::string::npos)
                 return -1;
-            std::tm tm{};
+            std::tm tm {};
             tm.tm_year = std::stoi(t.substr(0, 4)) - 1900;
             tm.tm_mon = std::stoi(t.substr(4, 2)) - 1;
             tm.tm_mday = std::stoi(t.substr(6, 2));
@@ -138,7 +139,7 @@ struct ReferenceService::Impl {
             return;
         }
         res.set_content("<html><body><h1>欢迎 " + user + "</h1><p>页面：" + page + "</p></body></html>",
-                        "text/html; charset=utf-8");
+            "text/html; charset=utf-8");
     }
 
     void install()
@@ -148,7 +149,7 @@ struct ReferenceService::Impl {
         server.Get(R"(/+SiteCheck\.aspx)", [this](const auto& req, auto& res) { siteCheck(req, res); });
         server.Get(R"(/+[A-Za-z]+\.aspx)", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content("<html><body><h1>Zavtrel</h1><p>" + req.path + "</p></body></html>",
-                            "text/html; charset=utf-8");
+                "text/html; charset=utf-8");
         });
         server.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
             const auto file = resolve(req.path);
@@ -162,7 +163,8 @@ struct ReferenceService::Impl {
     }
 };
 
-ReferenceService::ReferenceService(std::string dataDir) : impl_(std::make_unique<Impl>())
+ReferenceService::ReferenceService(std::string dataDir)
+    : impl_(std::make_unique<Impl>())
 {
     impl_->dataDir = std::move(dataDir);
     impl_->install();

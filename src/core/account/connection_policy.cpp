@@ -19,8 +19,8 @@ PolicyReply splitPolicyReply(std::string_view r)
     return p;
 }
 
-std::string fetchConnectionPolicy(HttpClient& http, const std::string& portalBase, const std::string& portalUser,
-                                  std::string& linkMinutes, std::string& waitMinutes, const EventLog& log)
+std::string fetchConnectionPolicy(HttpClient& http, const std::string& portalBase,
+    const std::string& portalUser, std::string& linkMinutes, std::string& waitMinutes, const EventLog& log)
 {
     try {
         const HttpResponse reply = http.get(accountServerRequest(policyUrl(portalBase, portalUser)));

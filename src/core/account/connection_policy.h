@@ -27,5 +27,5 @@ inline bool policyWantsNotice(std::string_view verdict)
 // Asks the policy for a free account. On success sets linkMinutes and
 // waitMinutes; on failure logs and keeps them. Never throws; a failure gives
 // the empty verdict, which refuses.
-std::string fetchConnectionPolicy(HttpClient& http, const std::string& portalBase, const std::string& portalUser,
-                                  std::string& linkMinutes, std::string& waitMinutes, const EventLog& log);
+std::string fetchConnectionPolicy(HttpClient& http, const std::string& portalBase,
+    const std::string& portalUser, std::string& linkMinutes, std::string& waitMinutes, const EventLog& log);

@@ -17,7 +17,7 @@ size_t appendBody(char* data, size_t size, size_t count, void* user)
     return size * count;
 }
 
-}  // namespace
+} // namespace
 
 HttpResponse CurlHttpClient::get(const HttpRequest& request)
 {
@@ -37,7 +37,7 @@ HttpResponse CurlHttpClient::get(const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, request.followRedirects ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");  // in-memory cookies for this handle only
+    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, ""); // in-memory cookies for this handle only
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

@@ -6,17 +6,17 @@
 // One HTTP GET exchange. Every call uses a fresh client: cookies and
 // connections die with the exchange.
 struct HttpRequest {
-    std::string url;  // bytes as they go on the wire
-    std::vector<std::string> headers;  // "Name: value"
+    std::string url; // bytes as they go on the wire
+    std::vector<std::string> headers; // "Name: value"
     bool followRedirects = false;
     long connectTimeoutMs = 10000;
     long totalTimeoutMs = 20000;
 };
 
 struct HttpResponse {
-    bool ok = false;  // transfer complete with a 2xx status
+    bool ok = false; // transfer complete with a 2xx status
     long status = 0;
-    std::string body;  // raw bytes
+    std::string body; // raw bytes
     std::string error;
 };
 
@@ -37,4 +37,4 @@ namespace http_headers {
 inline constexpr const char* kUserAgent = "User-Agent: Mozilla/3.0 (compatible; Indy Library)";
 inline constexpr const char* kAccept = "Accept: text/html, */*";
 inline constexpr const char* kContentType = "Content-Type: text/html";
-}  // namespace http_headers
+} // namespace http_headers

@@ -19,7 +19,7 @@ LoginDecision decideLogin(bool requestOk, std::string_view replyText)
     }
     d.reply = parseLoginReply(replyText);
     if (!d.reply)
-        return d;  // request failed
+        return d; // request failed
     const LoginReply& r = *d.reply;
     if (!versionAccepted(r.requiredVersion))
         d.outcome = LoginOutcome::UpdateRequired;
@@ -38,13 +38,16 @@ const char* loginPanelText(LoginOutcome outcome)
 {
     switch (outcome) {
     case LoginOutcome::RequestFailed:
-        return "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.本地网络未连接。\r\n\r\n2.登陆验证服务器故障，请联系客服！";
+        return "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.本地网络未连接。\r\n\r\n2."
+               "登陆验证服务器故障，请联系客服！";
     case LoginOutcome::Refused:
-        return "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.帐户或者密码错误。\r\n\r\n2.连接用户过多请稍后再试！";
+        return "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.帐户或者密码错误。\r\n\r\n2."
+               "连接用户过多请稍后再试！";
     case LoginOutcome::Frozen:
         return "提示：\r\n\r\n您的帐户已被冻结，请联系网站管理员！";
     case LoginOutcome::Expired:
-        return "提示：\r\n\r\n您的帐户已到期,请及时冲值,谢谢合作!\r\n\r\n如果您已经充值，请点击下面按钮，兑换使用时间！";
+        return "提示：\r\n\r\n您的帐户已到期,请及时冲值,谢谢合作!"
+               "\r\n\r\n如果您已经充值，请点击下面按钮，兑换使用时间！";
     default:
         return nullptr;
     }

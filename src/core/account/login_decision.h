@@ -8,11 +8,11 @@
 
 // What a login exchange comes to, in the order the checks run.
 enum class LoginOutcome {
-    RequestFailed,   // no reply, an error status, too few items or a bad integer
-    Refused,         // neither "ok!" nor "stop"
-    Stopped,         // the service is stopped: the program ends
-    UpdateRequired,  // another client version: the updater starts, the program ends
-    IllegalUser,     // an account state outside 0..2: the program ends
+    RequestFailed, // no reply, an error status, too few items or a bad integer
+    Refused, // neither "ok!" nor "stop"
+    Stopped, // the service is stopped: the program ends
+    UpdateRequired, // another client version: the updater starts, the program ends
+    IllegalUser, // an account state outside 0..2: the program ends
     Frozen,
     Expired,
     Accepted,

@@ -49,9 +49,9 @@ std::optional<LoginReply> parseLoginReply(std::string_view reply)
     r.newsWidth = items[12];
     r.newsHeight = items[13];
     r.item15 = items[15];
-    if (!parseReplyInt(items[4], r.accountState) || !parseReplyInt(items[6], r.adSwitch) ||
-        !parseReplyInt(items[7], r.fullRelayAllowed) || !parseReplyInt(items[9], r.newsSwitch) ||
-        !parseReplyInt(items[14], r.item14))
+    if (!parseReplyInt(items[4], r.accountState) || !parseReplyInt(items[6], r.adSwitch)
+        || !parseReplyInt(items[7], r.fullRelayAllowed) || !parseReplyInt(items[9], r.newsSwitch)
+        || !parseReplyInt(items[14], r.item14))
         return std::nullopt;
     return r;
 }

@@ -16,19 +16,19 @@ LoginVerdict classifyLoginReply(std::string_view reply);
 
 // The items of a success reply, by position.
 struct LoginReply {
-    std::string clientIp;         // 1
-    std::string balance;          // 2
-    std::string daysLeft;         // 3
-    int accountState = 0;         // 4: 0 free, 1 VIP, 2 frozen
-    std::string requiredVersion;  // 5
-    int adSwitch = 0;             // 6
-    int fullRelayAllowed = 0;     // 7
+    std::string clientIp; // 1
+    std::string balance; // 2
+    std::string daysLeft; // 3
+    int accountState = 0; // 4: 0 free, 1 VIP, 2 frozen
+    std::string requiredVersion; // 5
+    int adSwitch = 0; // 6
+    int fullRelayAllowed = 0; // 7
     std::string item8;
-    int newsSwitch = 0;  // 9
-    std::string newsTitle;   // 10
+    int newsSwitch = 0; // 9
+    std::string newsTitle; // 10
     std::string item11;
-    std::string newsWidth;   // 12
-    std::string newsHeight;  // 13
+    std::string newsWidth; // 12
+    std::string newsHeight; // 13
     int item14 = 0;
     std::string item15;
 };

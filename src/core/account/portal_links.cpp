@@ -8,7 +8,8 @@
 std::string portalTimeStamp(const platform::LocalDateTime& t)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    std::snprintf(
+        buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return buf;
 }
 

@@ -23,14 +23,15 @@ HttpRequest accountServerRequest(std::string url)
 {
     HttpRequest r;
     r.url = std::move(url);
-    r.headers = {http_headers::kUserAgent, http_headers::kAccept};
+    r.headers = { http_headers::kUserAgent, http_headers::kAccept };
     r.followRedirects = false;
     return r;
 }
 
 std::string loginUrl(const std::string& portalBase, std::string_view user, std::string_view password)
 {
-    return portalBase + "Exelogin.aspx?username=" + encodeQueryValue(user) + "&password=" + encodeQueryValue(password);
+    return portalBase + "Exelogin.aspx?username=" + encodeQueryValue(user)
+        + "&password=" + encodeQueryValue(password);
 }
 
 std::string policyUrl(const std::string& portalBase, std::string_view user)

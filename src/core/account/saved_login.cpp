@@ -3,7 +3,7 @@
 #include "core/cipher/string_cipher.h"
 
 void storeLoginChoices(const Settings& settings, const std::string& user, const std::string& password,
-                       const LoginChoices& choices)
+    const LoginChoices& choices)
 {
     settings.setUser(choices.saveUser ? cipher::encryptText(user) : std::string());
     if (choices.savePassword) {

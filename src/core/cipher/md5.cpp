@@ -20,4 +20,4 @@ std::string md5Hex(std::string_view bytes)
     return hex;
 }
 
-}  // namespace cipher
+} // namespace cipher

@@ -8,4 +8,4 @@ namespace cipher {
 // MD5 of the bytes, as 32 lower-case hex digits.
 std::string md5Hex(std::string_view bytes);
 
-}  // namespace cipher
+} // namespace cipher

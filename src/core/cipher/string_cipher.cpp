@@ -12,7 +12,7 @@ namespace {
 // the parity bits, and a weak key still gets its schedule.
 des_ctx makeContext(std::string_view key)
 {
-    std::array<uint8_t, DES_KEY_SIZE> k{};
+    std::array<uint8_t, DES_KEY_SIZE> k {};
     for (size_t i = 0; i < k.size() && i < key.size(); ++i)
         k[i] = static_cast<uint8_t>(key[i]);
     des_ctx ctx;
@@ -20,7 +20,7 @@ des_ctx makeContext(std::string_view key)
     return ctx;
 }
 
-}  // namespace
+} // namespace
 
 std::string encryptRaw(std::string_view plain, std::string_view key)
 {
@@ -95,4 +95,4 @@ std::string decryptText(std::string_view hex)
     return platform::gbkToUtf8(decryptFromHex(hex, kTextKey));
 }
 
-}  // namespace cipher
+} // namespace cipher

@@ -22,4 +22,4 @@ std::uint64_t parseHex(std::string_view digits);
 std::string encryptText(std::string_view utf8);
 std::string decryptText(std::string_view hex);
 
-}  // namespace cipher
+} // namespace cipher

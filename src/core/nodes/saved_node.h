@@ -6,9 +6,9 @@
 
 // A node chosen by hand in an earlier run, as the settings keep it.
 struct SavedNode {
-    int lineType = 0;  // 0: none, the choice is automatic
+    int lineType = 0; // 0: none, the choice is automatic
     std::string name;
-    std::string address;  // deciphered
+    std::string address; // deciphered
 };
 SavedNode readSavedNode(const Settings& settings);
 

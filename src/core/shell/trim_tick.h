@@ -10,7 +10,8 @@
 class TrimTick {
 public:
     TrimTick(platform::WorkingSet& workingSet, std::function<void()> processPendingEvents)
-        : workingSet_(workingSet), processPendingEvents_(std::move(processPendingEvents))
+        : workingSet_(workingSet)
+        , processPendingEvents_(std::move(processPendingEvents))
     {
     }
 
@@ -22,7 +23,7 @@ public:
         struct Clear {
             bool& flag;
             ~Clear() { flag = false; }
-        } clear{busy_};
+        } clear { busy_ };
         try {
             if (workingSet_.canTrim())
                 workingSet_.trim();

@@ -21,7 +21,7 @@ std::string formatConnectionTime(std::uint64_t durationMs)
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.2d:%.2d:%.2d", static_cast<int>((durationMs / 3600000) % 24),
-                  static_cast<int>((durationMs / 60000) % 60), static_cast<int>((durationMs / 1000) % 60));
+        static_cast<int>((durationMs / 60000) % 60), static_cast<int>((durationMs / 1000) % 60));
     return buf;
 }
 
@@ -34,8 +34,8 @@ bool connectionLimitReached(std::uint64_t durationMs, std::string_view linkMinut
 
 std::string freeAccountNotice(const std::string& appTitle, const std::string& linkMinutes)
 {
-    return "尊敬的用户：您使用的是" + appTitle + "，带宽限制50K，每" + linkMinutes +
-           "分钟自动断线一次。体验8M带宽极速感受请购买" + "Zavtrel" + "VIP版！";
+    return "尊敬的用户：您使用的是" + appTitle + "，带宽限制50K，每" + linkMinutes
+        + "分钟自动断线一次。体验8M带宽极速感受请购买" + "Zavtrel" + "VIP版！";
 }
 
 std::string policyRefusalText(const std::string& linkMinutes, const std::string& waitMinutes)

@@ -10,20 +10,24 @@ constexpr const char* kUnconfirmed = "拨号过程出错!请联系客服!";
 // Clears the in-progress flag on every way out.
 struct InProgress {
     std::atomic<bool>& flag;
-    explicit InProgress(std::atomic<bool>& f) : flag(f) { flag = true; }
+    explicit InProgress(std::atomic<bool>& f)
+        : flag(f)
+    {
+        flag = true;
+    }
     ~InProgress() { flag = false; }
 };
 
-}  // namespace
+} // namespace
 
 DialProcedure::DialProcedure(DialRequest request, DialServices services, std::shared_ptr<DialState> state,
-                             std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui)
-    : request_(std::move(request)),
-      services_(std::move(services)),
-      state_(std::move(state)),
-      nodeChoice_(std::move(nodeChoice)),
-      log_(std::move(log)),
-      ui_(ui)
+    std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui)
+    : request_(std::move(request))
+    , services_(std::move(services))
+    , state_(std::move(state))
+    , nodeChoice_(std::move(nodeChoice))
+    , log_(std::move(log))
+    , ui_(ui)
 {
 }
 
@@ -31,22 +35,23 @@ std::vector<std::string> DialProcedure::commandLine(const DialRequest& r)
 {
     // One argument each: a space in the user name or password no longer
     // splits it into two.
-    return {r.dialTool, r.entryName, r.user, r.password, "/PHONEBOOK:" + r.phonebookPath, "/PHONE:" + r.serverIp};
+    return { r.dialTool, r.entryName, r.user, r.password, "/PHONEBOOK:" + r.phonebookPath,
+        "/PHONE:" + r.serverIp };
 }
 
 const std::vector<DialProcedure::ErrorRow>& DialProcedure::errorTable()
 {
     static const std::vector<ErrorRow> rows = {
-        {"646", "不允许本帐户在此时间登录。"},
-        {"647", "帐户已禁用！"},
-        {"676", "服务器占线。"},
-        {"691", "帐户上次未正常断开或密码错误！"},
-        {"711", "在此计算机上的配置错误不能进行此连接。"},
-        {"720", "不能建立到服务器的连接。"},
-        {"721", "远程服务器响应超时！"},
-        {"738", "服务器满员，请选择其他节点或稍候再试。"},
-        {"756", "已经拨了这个连接。"},
-        {"800", "无法连接服务器，请检查网络设置！"},
+        { "646", "不允许本帐户在此时间登录。" },
+        { "647", "帐户已禁用！" },
+        { "676", "服务器占线。" },
+        { "691", "帐户上次未正常断开或密码错误！" },
+        { "711", "在此计算机上的配置错误不能进行此连接。" },
+        { "720", "不能建立到服务器的连接。" },
+        { "721", "远程服务器响应超时！" },
+        { "738", "服务器满员，请选择其他节点或稍候再试。" },
+        { "756", "已经拨了这个连接。" },
+        { "800", "无法连接服务器，请检查网络设置！" },
     };
     return rows;
 }
@@ -67,8 +72,8 @@ void DialProcedure::run()
             break;
         }
         const std::string& output = result.output;
-        const bool success =
-            output.find("命令已完成") != std::string::npos || output.find("successfully") != std::string::npos;
+        const bool success = output.find("命令已完成") != std::string::npos
+            || output.find("successfully") != std::string::npos;
         if (state_->ended) {
             // The program ended while the tool dialed: take down what it
             // brought up, show and route nothing.
@@ -89,7 +94,7 @@ void DialProcedure::confirmTunnel()
 {
     const auto connections = services_.remoteAccess->listConnections();
     if (!connections)
-        return;  // more than the listing has room for: no change
+        return; // more than the listing has room for: no change
     if (connections->empty()) {
         ui_.showDialFailure(kUnconfirmed);
         return;
@@ -97,8 +102,8 @@ void DialProcedure::confirmTunnel()
     bool found = false;
     for (const auto& c : *connections) {
         const auto status = services_.remoteAccess->connectionStatus(c.handle);
-        if (!status || *status != platform::RemoteAccess::kConnected ||
-            !equalsIgnoringAsciiCase(c.entryName, request_.entryName))
+        if (!status || *status != platform::RemoteAccess::kConnected
+            || !equalsIgnoringAsciiCase(c.entryName, request_.entryName))
             continue;
         found = true;
         state_->connectionHandle = c.handle;

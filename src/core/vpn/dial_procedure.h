@@ -31,7 +31,7 @@ public:
 // Everything one dial reads, taken on the UI thread when it starts.
 struct DialRequest {
     std::string dialTool = "rasdial";
-    std::string appDir;  // where the route tables are
+    std::string appDir; // where the route tables are
     std::string entryName;
     std::string user;
     std::string password;
@@ -53,7 +53,7 @@ struct DialServices {
 class DialProcedure {
 public:
     DialProcedure(DialRequest request, DialServices services, std::shared_ptr<DialState> state,
-                  std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui);
+        std::shared_ptr<const NodeChoice> nodeChoice, EventLog log, DialUi& ui);
 
     void run();
 

@@ -19,4 +19,4 @@ struct ExitCleanupTools {
 // here on a dial that completes neither shows nor routes anything. Failures
 // are not reported.
 void runExitCleanup(DialState& dial, const ExitCleanupTools& tools, const std::string& dialTool,
-                    const std::string& entryName, const std::string& tempDir);
+    const std::string& entryName, const std::string& tempDir);

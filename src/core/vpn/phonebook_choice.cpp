@@ -11,7 +11,7 @@ bool versionIs(const platform::OsVersion& v, unsigned major, unsigned minorDecim
     return v.major == major && minor == minorDecimals;
 }
 
-}  // namespace
+} // namespace
 
 std::string windowsVersionName(const platform::OsVersion& v)
 {
@@ -51,8 +51,8 @@ std::string windowsVersionName(const platform::OsVersion& v)
 PhonebookChoice choosePhonebook(int mode, const std::string& versionName)
 {
     if (mode != 2)
-        return {"TUVEKP", "模式一", 1};
+        return { "TUVEKP", "模式一", 1 };
     if (versionName == "Vista" || versionName == "7" || versionName == "8")
-        return {"TUVEKL", "模式二", 2};
-    return {"TUVEKX", "模式2", 2};
+        return { "TUVEKL", "模式二", 2 };
+    return { "TUVEKX", "模式2", 2 };
 }

@@ -27,11 +27,16 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
-}  // namespace
+} // namespace
 
 ConnectionController::ConnectionController(ClientContext& ctx, ConnectionPage& page, TrayController& tray,
-                                           PhonebookController& phonebook, QWidget& window)
-    : QObject(&window), ctx_(ctx), page_(page), tray_(tray), phonebook_(phonebook), window_(window)
+    PhonebookController& phonebook, QWidget& window)
+    : QObject(&window)
+    , ctx_(ctx)
+    , page_(page)
+    , tray_(tray)
+    , phonebook_(phonebook)
+    , window_(window)
 {
     Timer1 = widgets::timer(this, "Timer1", 1000);
     Timer2 = widgets::timer(this, "Timer2", 5000);
@@ -82,8 +87,8 @@ void ConnectionController::connectBranch()
 {
     Session& s = ctx_.session;
     if (s.accountState == 0) {
-        const std::string verdict = fetchConnectionPolicy(*ctx_.services.http, ctx_.config.portalBase, s.portalUser,
-                                                          s.linkMinutes, s.waitMinutes, ctx_.log);
+        const std::string verdict = fetchConnectionPolicy(*ctx_.services.http, ctx_.config.portalBase,
+            s.portalUser, s.linkMinutes, s.waitMinutes, ctx_.log);
         const std::string notice = freeAccountNotice(s.appTitle, s.linkMinutes);
         if (!policyAllows(verdict)) {
             page_.lblStatus->setText(qs(policyRefusalText(s.linkMinutes, s.waitMinutes)));
@@ -116,8 +121,8 @@ void ConnectionController::selectNodeAutomatically()
     try {
         const std::string appDir = ctx_.config.paths.appDir;
         const std::string file = ctx_.session.nodeListFile;
-        const AutoSelection result = selectBestNode([appDir, file] { return loadNodeList(appDir, file); },
-                                                    *ctx_.services.icmp, *ctx_.nodeChoice);
+        const AutoSelection result = selectBestNode(
+            [appDir, file] { return loadNodeList(appDir, file); }, *ctx_.services.icmp, *ctx_.nodeChoice);
         page_.ShowLine->setText(qs(result.showLineText));
         page_.LocalLineTypev->setText(qs(result.caption));
         widgets::setSong9(page_.Linkmodev);
@@ -160,7 +165,7 @@ void ConnectionController::applyConnectedState()
     tray_.L1->setEnabled(false);
     tray_.C1->setEnabled(true);
     page_.AutoT->hide();
-    window_.close();  // hides into the notification area
+    window_.close(); // hides into the notification area
 }
 
 void ConnectionController::showDialFailure(const std::string& message)
@@ -215,7 +220,8 @@ void ConnectionController::timer1Timer()
         page_.Lxmit->setText(qs(formatKilobytes(stats->bytesSent)));
         page_.LRecv->setText(qs(formatKilobytes(stats->bytesReceived)));
         page_.Linktimev->setText(qs(formatConnectionTime(stats->durationMs)));
-        if (ctx_.session.accountState == 0 && connectionLimitReached(stats->durationMs, ctx_.session.linkMinutes))
+        if (ctx_.session.accountState == 0
+            && connectionLimitReached(stats->durationMs, ctx_.session.linkMinutes))
             bConnClick();
     } catch (...) {
     }

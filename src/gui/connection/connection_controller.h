@@ -17,7 +17,7 @@ class ConnectionController : public QObject {
     Q_OBJECT
 public:
     ConnectionController(ClientContext& ctx, ConnectionPage& page, TrayController& tray,
-                         PhonebookController& phonebook, QWidget& window);
+        PhonebookController& phonebook, QWidget& window);
 
     // Connect or disconnect, by BConn's caption.
     void bConnClick();

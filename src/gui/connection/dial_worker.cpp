@@ -10,7 +10,8 @@ namespace {
 class HandedOverDialUi final : public DialUi {
 public:
     explicit HandedOverDialUi(ConnectionController* controller)
-        : controller_(controller), ui_(UiHandOver::create(controller))
+        : controller_(controller)
+        , ui_(UiHandOver::create(controller))
     {
     }
 
@@ -36,14 +37,14 @@ private:
     std::shared_ptr<UiHandOver> ui_;
 };
 
-}  // namespace
+} // namespace
 
 void DialWorker::start(ClientContext& ctx, ConnectionController* controller, DialRequest request)
 {
     auto ui = std::make_shared<HandedOverDialUi>(controller);
     const AppServices& s = ctx.services;
-    auto procedure = std::make_shared<DialProcedure>(
-        std::move(request), DialServices{s.processCapture, s.remoteAccess, s.adapters, s.routes}, ctx.dialState,
+    auto procedure = std::make_shared<DialProcedure>(std::move(request),
+        DialServices { s.processCapture, s.remoteAccess, s.adapters, s.routes }, ctx.dialState,
         ctx.nodeChoice, ctx.log, *ui);
     ctx.workers.start([ui, procedure] { procedure->run(); });
 }

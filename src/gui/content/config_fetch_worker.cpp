@@ -62,8 +62,8 @@ private:
 
 } // namespace
 
-void ConfigFetchWorker::start(WorkerThreads& workers, ConfigFetchJob job, const Targets& targets,
-                              std::function<void()> finished)
+void ConfigFetchWorker::start(
+    WorkerThreads& workers, ConfigFetchJob job, const Targets& targets, std::function<void()> finished)
 {
     auto ui = UiHandOver::create(&targets.bar);
     workers.start([ui, targets, job = std::move(job), finished = std::move(finished)] {

@@ -29,5 +29,5 @@ public:
     // Call on the UI thread; returns at once. finished, when given, runs on
     // the UI thread after the run, whatever its outcome.
     static void start(WorkerThreads& workers, ConfigFetchJob job, const Targets& targets,
-                      std::function<void()> finished = {});
+        std::function<void()> finished = {});
 };

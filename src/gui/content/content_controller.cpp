@@ -16,12 +16,14 @@
 #include "gui/widgets/widget_factory.h"
 
 ContentController::ContentController(ClientContext& ctx, AccountPanel& account, QObject* parent)
-    : QObject(parent), ctx_(ctx), account_(account)
+    : QObject(parent)
+    , ctx_(ctx)
+    , account_(account)
 {
     Timer5 = widgets::timer(this, "Timer5", 10000);
-    buttonBar_ = new ButtonBar({&account, account.bsSkinSpeedButton1, account.Titlelb, account.Mainpanel,
-                                account.SoftPanel},
-                               ctx.config.paths.resDir, this);
+    buttonBar_ = new ButtonBar(
+        { &account, account.bsSkinSpeedButton1, account.Titlelb, account.Mainpanel, account.SoftPanel },
+        ctx.config.paths.resDir, this);
     new FlashBanner(account.ShockwaveFlash1, ctx.config.contentBase + "admain.swf", this);
 }
 
@@ -56,8 +58,8 @@ void ContentController::startConfigFetch()
     job.appDir = ctx_.config.paths.appDir;
     job.resDir = ctx_.config.paths.resDir;
     job.nodeListFile = ctx_.session.nodeListFile;
-    ConfigFetchWorker::start(ctx_.workers, std::move(job),
-                             {*buttonBar_, adSchedule_, ctx_.session, ctx_.settings, ctx_.log});
+    ConfigFetchWorker::start(
+        ctx_.workers, std::move(job), { *buttonBar_, adSchedule_, ctx_.session, ctx_.settings, ctx_.log });
 }
 
 void ContentController::startSchedule()

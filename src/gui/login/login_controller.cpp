@@ -30,17 +30,17 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
-}  // namespace
+} // namespace
 
-LoginController::LoginController(ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray,
-                                 ContentController& content, ConnectionController& connection, QObject* parent)
-    : QObject(parent),
-      ctx_(ctx),
-      login_(login),
-      account_(account),
-      tray_(tray),
-      content_(content),
-      connection_(connection)
+LoginController::LoginController(ClientContext& ctx, LoginPanel& login, AccountPanel& account,
+    TrayController& tray, ContentController& content, ConnectionController& connection, QObject* parent)
+    : QObject(parent)
+    , ctx_(ctx)
+    , login_(login)
+    , account_(account)
+    , tray_(tray)
+    , content_(content)
+    , connection_(connection)
 {
     connect(login_.BsLogin, &QAbstractButton::clicked, this, &LoginController::bsLoginButtonClicked);
     connect(tray_.L1, &QAction::triggered, this, &LoginController::switchUserClick);
@@ -124,8 +124,7 @@ void LoginController::bsLoginClick()
     // Stored before anything is sent, whatever the outcome; a refused write
     // throws out of here, before any request.
     storeLoginChoices(ctx_.settings, s.portalUser, s.portalPassword,
-                      {login_.Saveuserck->isChecked(), login_.SavePassck->isChecked(),
-                       login_.AutoLoginck->isChecked()});
+        { login_.Saveuserck->isChecked(), login_.SavePassck->isChecked(), login_.AutoLoginck->isChecked() });
     try {
         loginExchange();
     } catch (...) {
@@ -148,7 +147,7 @@ void LoginController::loginExchange()
     const LoginDecision d = decideLogin(response.ok, platform::gbkToUtf8(response.body));
     switch (d.outcome) {
     case LoginOutcome::UpdateRequired:
-        ctx_.services.launcher->startDetached({ctx_.config.paths.appDir + "Update.exe"});
+        ctx_.services.launcher->startDetached({ ctx_.config.paths.appDir + "Update.exe" });
         tray_.endProgram();
         return;
     case LoginOutcome::Stopped:
@@ -193,7 +192,7 @@ void LoginController::applyAccepted(const LoginReply& r)
     if (r.fullRelayAllowed == 1) {
         page.IsServer->setEnabled(true);
     } else {
-        page.IsServer->setChecked(false);  // runs the box's handler when it was checked
+        page.IsServer->setChecked(false); // runs the box's handler when it was checked
         page.IsServer->setEnabled(false);
     }
     if (switchApplies(r.adSwitch, s.vipAccount))
@@ -206,7 +205,8 @@ void LoginController::applyAccepted(const LoginReply& r)
 
 void LoginController::freeUlbClick()
 {
-    account_.FreeUlb->setText(ctx_.session.vipAccount ? QStringLiteral("Vip用户：") : QStringLiteral("免费用户："));
+    account_.FreeUlb->setText(
+        ctx_.session.vipAccount ? QStringLiteral("Vip用户：") : QStringLiteral("免费用户："));
 }
 
 void LoginController::applyAutoConnect()

@@ -16,7 +16,7 @@ class LoginController : public QObject {
     Q_OBJECT
 public:
     LoginController(ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray,
-                    ContentController& content, ConnectionController& connection, QObject* parent);
+        ContentController& content, ConnectionController& connection, QObject* parent);
 
     // The announcement's caption and address, fetched at start-up.
     void fetchAnnouncement();

@@ -13,9 +13,10 @@
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_events.h"
 
-PortalLinks::PortalLinks(ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray,
-                         QObject* parent)
-    : QObject(parent), ctx_(ctx)
+PortalLinks::PortalLinks(
+    ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray, QObject* parent)
+    : QObject(parent)
+    , ctx_(ctx)
 {
     auto* events = new WidgetEvents(this);
     const auto signedLink = [this, events](QWidget* w, const char* page) {
@@ -34,7 +35,7 @@ PortalLinks::PortalLinks(ClientContext& ctx, LoginPanel& login, AccountPanel& ac
     events->onClick(login.lblContent, [this, &s] { openAddress(s.announcementUrl); });
     events->onClick(login.Boxgmlb, [this] { openAddress(ctx_.config.portalBase); });
     connect(login.BsReg, &QAbstractButton::clicked, this,
-            [this] { openAddress(ctx_.config.portalBase + "UserReg.aspx"); });
+        [this] { openAddress(ctx_.config.portalBase + "UserReg.aspx"); });
     connect(tray.W1, &QAction::triggered, this, [this] { openAddress(ctx_.config.portalBase); });
     QPushButton* autoT = account.Mainpanel->AutoT;
     connect(autoT, &QPushButton::clicked, this, [this, autoT] {
@@ -44,7 +45,8 @@ PortalLinks::PortalLinks(ClientContext& ctx, LoginPanel& login, AccountPanel& ac
     connect(tray.N6, &QAction::triggered, this, [this] { openAddress(kickAddress()); });
 
     const auto hover = [events](QLabel* label, QLabel* background) {
-        events->onHover(label, [background] { background->show(); }, [background] { background->hide(); });
+        events->onHover(
+            label, [background] { background->show(); }, [background] { background->hide(); });
     };
     hover(account.Userlabel, account.Userlabelbg);
     hover(account.Servicelabel, account.Servicebg);
@@ -64,7 +66,8 @@ void PortalLinks::openAddress(const std::string& address)
 std::string PortalLinks::signedAddress(const char* page) const
 {
     const Session& s = ctx_.session;
-    return ctx_.config.portalBase + buildPortalQuery(s.portalUser, s.portalPassword, *ctx_.services.clock) + page;
+    return ctx_.config.portalBase + buildPortalQuery(s.portalUser, s.portalPassword, *ctx_.services.clock)
+        + page;
 }
 
 std::string PortalLinks::kickAddress() const

@@ -13,8 +13,8 @@ class TrayController;
 class PortalLinks : public QObject {
     Q_OBJECT
 public:
-    PortalLinks(ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray,
-                QObject* parent);
+    PortalLinks(
+        ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray, QObject* parent);
 
     // The contact address the settings kept from an earlier run.
     void restoreContactUrl();

@@ -17,7 +17,9 @@
 #include "gui/widgets/widget_factory.h"
 
 NodeChooserDialog::NodeChooserDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), phonebook_(phonebook)
+    : QDialog(parent)
+    , ctx_(ctx)
+    , phonebook_(phonebook)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("选择节点"));
@@ -39,8 +41,8 @@ NodeChooserDialog::NodeChooserDialog(ClientContext& ctx, PhonebookController& ph
     RadioButton2 = new QRadioButton(QStringLiteral("电信"), group);
     RadioButton3 = new QRadioButton(QStringLiteral("其他"), group);
     int x = 14;
-    for (auto [button, name] : {std::pair{RadioButton1, "RadioButton1"}, std::pair{RadioButton2, "RadioButton2"},
-                                std::pair{RadioButton3, "RadioButton3"}}) {
+    for (auto [button, name] : { std::pair { RadioButton1, "RadioButton1" },
+             std::pair { RadioButton2, "RadioButton2" }, std::pair { RadioButton3, "RadioButton3" } }) {
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(x, 20, 70, 20);
         x += 80;
@@ -53,10 +55,10 @@ NodeChooserDialog::NodeChooserDialog(ClientContext& ctx, PhonebookController& ph
     ListView1 = new QTableWidget(0, 4, this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(8, 120, 251, 186);
-    ListView1->setHorizontalHeaderLabels(
-        {QStringLiteral("服务器节点"), QStringLiteral("状态"), QStringLiteral("延时"), QStringLiteral("IP")});
+    ListView1->setHorizontalHeaderLabels({ QStringLiteral("服务器节点"), QStringLiteral("状态"),
+        QStringLiteral("延时"), QStringLiteral("IP") });
     ListView1->horizontalHeader()->setMinimumSectionSize(1);
-    const int widths[] = {120, 60, 65, 1};
+    const int widths[] = { 120, 60, 65, 1 };
     for (int c = 0; c < 4; ++c)
         ListView1->setColumnWidth(c, widths[c]);
     ListView1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -69,7 +71,8 @@ NodeChooserDialog::NodeChooserDialog(ClientContext& ctx, PhonebookController& ph
     pal.setColor(QPalette::Text, QColor(0, 128, 0));
     // The selection stays visible when the list has no focus.
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+        pal.color(QPalette::Active, QPalette::HighlightedText));
     ListView1->setPalette(pal);
 
     Button1 = new QPushButton(QStringLiteral("确定"), this);
@@ -153,7 +156,7 @@ void NodeChooserDialog::startPendingProbe()
     const int lineType = *pendingLineType_;
     for (const auto& p : probes_)
         if (p->lineType() != lineType)
-            return;  // still ending; its finished() comes back here
+            return; // still ending; its finished() comes back here
     pendingLineType_.reset();
     // The latest pass of the same line type is replaced.
     std::erase_if(probes_, [lineType](const auto& p) { return p->lineType() == lineType; });
@@ -164,7 +167,7 @@ void NodeChooserDialog::startPendingProbe()
     r.addRow = [this](const ListProbeRow& row) {
         const int at = ListView1->rowCount();
         ListView1->insertRow(at);
-        const std::string cells[] = {row.name, row.rating, row.delayText, row.address};
+        const std::string cells[] = { row.name, row.rating, row.delayText, row.address };
         for (int c = 0; c < 4; ++c)
             ListView1->setItem(at, c, new QTableWidgetItem(QString::fromStdString(cells[c])));
     };
@@ -195,7 +198,7 @@ void NodeChooserDialog::startLineTest()
             struct SignOff {
                 std::atomic<int>& count;
                 ~SignOff() { --count; }
-            } signOff{*running};
+            } signOff { *running };
             SelectionState state;
             const int score1 = probeLineType(1, state, load, *icmp, *choice);
             const int score2 = probeLineType(2, state, load, *icmp, *choice);

@@ -52,7 +52,8 @@ private:
     // Automatic tests still running; shared with their threads.
     std::shared_ptr<std::atomic<int>> lineTests_ = std::make_shared<std::atomic<int>>(0);
 
-    std::vector<std::unique_ptr<NodeListProbe>> probes_;  // latest per line type, and stopped ones until they end
+    std::vector<std::unique_ptr<NodeListProbe>>
+        probes_; // latest per line type, and stopped ones until they end
     std::optional<int> pendingLineType_;
 
     QCheckBox* CheckBox1 = nullptr;

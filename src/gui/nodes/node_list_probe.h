@@ -25,8 +25,8 @@ public:
     // Call on the receiver's thread. Throws std::system_error when no thread
     // can be started.
     NodeListProbe(int lineType, NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe,
-                  QObject* receiverObject, Receiver receiver);
-    ~NodeListProbe();  // stops and joins: at most one probe's wait
+        QObject* receiverObject, Receiver receiver);
+    ~NodeListProbe(); // stops and joins: at most one probe's wait
     NodeListProbe(const NodeListProbe&) = delete;
     NodeListProbe& operator=(const NodeListProbe&) = delete;
 
@@ -36,6 +36,6 @@ public:
 
 private:
     int lineType_;
-    std::atomic<bool> running_{true};
+    std::atomic<bool> running_ { true };
     std::jthread thread_;
 };

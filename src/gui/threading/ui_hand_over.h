@@ -38,8 +38,7 @@ public:
     // From the worker: the answer of question, asked on the receiver's thread;
     // nothing when the receiver is gone, as a question that could not be
     // asked has no answer.
-    template <typename T, typename F>
-    std::optional<T> ask(F question)
+    template <typename T, typename F> std::optional<T> ask(F question)
     {
         std::optional<T> answer;
         try {

@@ -20,10 +20,12 @@ QAction* menuItem(QMenu* menu, const char* name, const char* text, bool enabled)
     return a;
 }
 
-}  // namespace
+} // namespace
 
 TrayController::TrayController(ClientContext& ctx, QWidget& window)
-    : QObject(&window), ctx_(ctx), window_(window)
+    : QObject(&window)
+    , ctx_(ctx)
+    , window_(window)
 {
     PopupMenu1 = new QMenu(&window);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -45,13 +47,14 @@ void TrayController::updateTrayIcon(TrayOperation operation)
             trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
             trayIcon_->setToolTip(QStringLiteral("Zavtrel"));
             trayIcon_->setContextMenu(PopupMenu1);
-            connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-                if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) {
-                    window_.showNormal();
-                    window_.raise();
-                    window_.activateWindow();
-                }
-            });
+            connect(
+                trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+                    if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) {
+                        window_.showNormal();
+                        window_.raise();
+                        window_.activateWindow();
+                    }
+                });
         }
         trayIcon_->show();
         break;
@@ -90,7 +93,8 @@ void TrayController::closeEvent(QCloseEvent* event)
 
 void TrayController::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange && (window_.windowState() & Qt::WindowMinimized) && trayUsable())
+    if (event->type() == QEvent::WindowStateChange && (window_.windowState() & Qt::WindowMinimized)
+        && trayUsable())
         QTimer::singleShot(0, &window_, [this] {
             window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
             window_.hide();
@@ -100,8 +104,8 @@ void TrayController::changeEvent(QEvent* event)
 void TrayController::exitClick()
 {
     runExitCleanup(*ctx_.dialState,
-                   {*ctx_.services.remoteAccess, *ctx_.services.launcher, *ctx_.services.processCapture},
-                   ctx_.config.dialTool, ctx_.session.entryName, ctx_.config.paths.tempDir);
+        { *ctx_.services.remoteAccess, *ctx_.services.launcher, *ctx_.services.processCapture },
+        ctx_.config.dialTool, ctx_.session.entryName, ctx_.config.paths.tempDir);
     endProgram();
 }
 

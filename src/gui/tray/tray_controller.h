@@ -31,12 +31,12 @@ public:
     void endProgram();
 
     QMenu* PopupMenu1;
-    QAction* ExitX1;  // "连接(&C)"
-    QAction* C1;      // "断开(&D)"
-    QAction* N6;      // "自助踢号"
-    QAction* L1;      // "切换用户(&L)"
-    QAction* W1;      // "访问网站(&W)"
-    QAction* X1;      // "退出(&X)"
+    QAction* ExitX1; // "连接(&C)"
+    QAction* C1; // "断开(&D)"
+    QAction* N6; // "自助踢号"
+    QAction* L1; // "切换用户(&L)"
+    QAction* W1; // "访问网站(&W)"
+    QAction* X1; // "退出(&X)"
 
 signals:
     void programEndRequested();

@@ -12,8 +12,7 @@
 
 namespace {
 
-template <typename W>
-W* make(QWidget* parent, const char* name, const char* text, QRect geometry)
+template <typename W> W* make(QWidget* parent, const char* name, const char* text, QRect geometry)
 {
     auto* w = new W(QString::fromUtf8(text), parent);
     if (name)
@@ -22,31 +21,34 @@ W* make(QWidget* parent, const char* name, const char* text, QRect geometry)
     return w;
 }
 
-}  // namespace
+} // namespace
 
-ConnectionModeDialog::ConnectionModeDialog(ClientContext& ctx, PhonebookController& phonebook, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), phonebook_(phonebook)
+ConnectionModeDialog::ConnectionModeDialog(
+    ClientContext& ctx, PhonebookController& phonebook, QWidget* parent)
+    : QDialog(parent)
+    , ctx_(ctx)
+    , phonebook_(phonebook)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("连接模式"));
     setWindowFlags(Qt::Tool);
     setFixedSize(260, 250);
 
-    auto* choose = make<QGroupBox>(this, "ModeGroup", "选择连接模式", {8, 6, 244, 92});
-    CheckBox1 = make<QCheckBox>(choose, "CheckBox1", "自动", {12, 22, 80, 20});
+    auto* choose = make<QGroupBox>(this, "ModeGroup", "选择连接模式", { 8, 6, 244, 92 });
+    CheckBox1 = make<QCheckBox>(choose, "CheckBox1", "自动", { 12, 22, 80, 20 });
     CheckBox1->setChecked(true);
-    RadioButton1 = make<QRadioButton>(choose, "RadioButton1", "模式一", {12, 50, 80, 20});
+    RadioButton1 = make<QRadioButton>(choose, "RadioButton1", "模式一", { 12, 50, 80, 20 });
     RadioButton1->setChecked(true);
-    RadioButton2 = make<QRadioButton>(choose, "RadioButton2", "模式二", {100, 50, 80, 20});
+    RadioButton2 = make<QRadioButton>(choose, "RadioButton2", "模式二", { 100, 50, 80, 20 });
     RadioButton1->setEnabled(false);
     RadioButton2->setEnabled(false);
-    Button1 = make<QPushButton>(choose, "Button1", "确定", {180, 46, 56, 26});
+    Button1 = make<QPushButton>(choose, "Button1", "确定", { 180, 46, 56, 26 });
 
-    auto* notes = make<QGroupBox>(this, "NoteGroup", "模式说明", {8, 104, 244, 138});
-    make<QLabel>(notes, "Label1", "模式一：", {12, 22, 220, 18});
-    auto* l2 = make<QLabel>(notes, "Label2", "连接、挂断速度快，要求防火墙支持。", {24, 42, 210, 34});
-    make<QLabel>(notes, "Label3", "模式二：", {12, 78, 220, 18});
-    auto* l4 = make<QLabel>(notes, "Label4", "穿透能力强，防止网络闪断。", {24, 98, 210, 34});
+    auto* notes = make<QGroupBox>(this, "NoteGroup", "模式说明", { 8, 104, 244, 138 });
+    make<QLabel>(notes, "Label1", "模式一：", { 12, 22, 220, 18 });
+    auto* l2 = make<QLabel>(notes, "Label2", "连接、挂断速度快，要求防火墙支持。", { 24, 42, 210, 34 });
+    make<QLabel>(notes, "Label3", "模式二：", { 12, 78, 220, 18 });
+    auto* l4 = make<QLabel>(notes, "Label4", "穿透能力强，防止网络闪断。", { 24, 98, 210, 34 });
     l2->setWordWrap(true);
     l4->setWordWrap(true);
 

@@ -9,7 +9,9 @@
 #include "gui/connection/connection_page.h"
 
 PhonebookController::PhonebookController(ClientContext& ctx, ConnectionPage& page, QObject* parent)
-    : QObject(parent), ctx_(ctx), page_(page)
+    : QObject(parent)
+    , ctx_(ctx)
+    , page_(page)
 {
     // Runs on every change of the box, also when the program makes it.
     connect(page_.IsServer, &QCheckBox::toggled, this, &PhonebookController::isServerClick);
@@ -37,8 +39,8 @@ void PhonebookController::prepareForMode(int mode, bool showAndStore)
         page_.Linkmodev->setText(QString::fromStdString(choice.modeLabel));
         ctx_.settings.setMode(choice.storedMode);
     }
-    const PreparedPhonebook written =
-        preparePhonebook(mode, versionName, ctx_.config.paths.tempDir, *ctx_.services.systemPaths);
+    const PreparedPhonebook written
+        = preparePhonebook(mode, versionName, ctx_.config.paths.tempDir, *ctx_.services.systemPaths);
     ctx_.session.phonebookPath = written.phonebookPath;
 }
 

@@ -2,7 +2,9 @@
 
 #include <QPainter>
 
-GradientPicture::GradientPicture(Style style, QWidget* parent) : QLabel(parent), style_(style)
+GradientPicture::GradientPicture(Style style, QWidget* parent)
+    : QLabel(parent)
+    , style_(style)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -2,7 +2,8 @@
 
 #include <QPainter>
 
-ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent)
+ImageButton::ImageButton(QWidget* parent)
+    : QAbstractButton(parent)
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);

@@ -4,7 +4,7 @@
 
 void QtMessageBoxes::information(const std::string& title, const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok);
+    QMessageBox box(
+        QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok);
     box.exec();
 }

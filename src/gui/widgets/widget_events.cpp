@@ -13,7 +13,7 @@ void WidgetEvents::onClick(QWidget* widget, Handler handler)
 void WidgetEvents::onHover(QWidget* widget, Handler enter, Handler leave)
 {
     widget->installEventFilter(this);
-    hovers_[widget] = {std::move(enter), std::move(leave)};
+    hovers_[widget] = { std::move(enter), std::move(leave) };
 }
 
 bool WidgetEvents::eventFilter(QObject* watched, QEvent* event)
@@ -22,8 +22,8 @@ bool WidgetEvents::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease: {
         const auto* me = static_cast<QMouseEvent*>(event);
         const auto it = clicks_.find(watched);
-        if (it != clicks_.end() && me->button() == Qt::LeftButton &&
-            static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
+        if (it != clicks_.end() && me->button() == Qt::LeftButton
+            && static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
             it->second();
             return true;
         }

@@ -12,7 +12,10 @@ class WidgetEvents : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<void()>;
-    explicit WidgetEvents(QObject* parent = nullptr) : QObject(parent) {}
+    explicit WidgetEvents(QObject* parent = nullptr)
+        : QObject(parent)
+    {
+    }
 
     void onClick(QWidget* widget, Handler handler);
     void onHover(QWidget* widget, Handler enter, Handler leave);

@@ -10,8 +10,7 @@
 // as objectName, since tests and the other windows find it by that.
 namespace widgets {
 
-template <typename W>
-W* make(QWidget* parent, const char* name, QRect geometry)
+template <typename W> W* make(QWidget* parent, const char* name, QRect geometry)
 {
     auto* w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
@@ -73,4 +72,4 @@ inline void setSong9(QWidget* w)
     w->setFont(f);
 }
 
-}  // namespace widgets
+} // namespace widgets

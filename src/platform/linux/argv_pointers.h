@@ -17,4 +17,4 @@ inline std::vector<char*> argvPointers(const std::vector<std::string>& argv)
     return args;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -18,7 +18,7 @@ bool FlockInstanceLock::acquire(const std::string& name)
     const std::string path = paths_.runtimeDir() + name + ".lock";
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
-        return true;  // a lock that cannot be created does not stop start-up
+        return true; // a lock that cannot be created does not stop start-up
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool heldElsewhere = (errno == EWOULDBLOCK);
         close(fd);
@@ -30,4 +30,4 @@ bool FlockInstanceLock::acquire(const std::string& name)
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

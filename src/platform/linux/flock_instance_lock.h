@@ -8,7 +8,10 @@ namespace platform {
 // Holds an flock on "<runtime dir>/<name>.lock" for the life of the object.
 class FlockInstanceLock final : public InstanceLock {
 public:
-    explicit FlockInstanceLock(const SystemPaths& paths) : paths_(paths) {}
+    explicit FlockInstanceLock(const SystemPaths& paths)
+        : paths_(paths)
+    {
+    }
     ~FlockInstanceLock() override;
     FlockInstanceLock(const FlockInstanceLock&) = delete;
     FlockInstanceLock& operator=(const FlockInstanceLock&) = delete;
@@ -20,4 +23,4 @@ private:
     int fd_ = -1;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -9,7 +9,10 @@ namespace {
 // iconv descriptors are not thread-safe, so every thread keeps its own pair.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from)
+        : cd_(iconv_open(to, from))
+    {
+    }
     ~Converter()
     {
         if (cd_ != reinterpret_cast<iconv_t>(-1))
@@ -19,8 +22,7 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // skipInvalid: how many input bytes one unconvertible character spans.
-    template <typename SkipFn>
-    std::string run(std::string_view in, SkipFn skipInvalid)
+    template <typename SkipFn> std::string run(std::string_view in, SkipFn skipInvalid)
     {
         std::string out;
         if (cd_ == reinterpret_cast<iconv_t>(-1) || in.empty())
@@ -40,7 +42,8 @@ public:
             if (errno == E2BIG)
                 continue;
             // EILSEQ or EINVAL (truncated input): replace and step over it.
-            const size_t skip = std::min(srcLeft, skipInvalid(reinterpret_cast<unsigned char*>(src), srcLeft));
+            const size_t skip
+                = std::min(srcLeft, skipInvalid(reinterpret_cast<unsigned char*>(src), srcLeft));
             src += skip;
             srcLeft -= skip;
             out.push_back('?');
@@ -75,7 +78,7 @@ size_t gbkSequenceLength(const unsigned char* p, size_t left)
     return lead && trail ? 2 : 1;
 }
 
-}  // namespace
+} // namespace
 
 std::string utf8ToGbk(std::string_view utf8)
 {
@@ -89,4 +92,4 @@ std::string gbkToUtf8(std::string_view gbk)
     return conv.run(gbk, gbkSequenceLength);
 }
 
-}  // namespace platform
+} // namespace platform

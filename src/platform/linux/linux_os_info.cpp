@@ -9,10 +9,10 @@ OsVersion LinuxOsInfo::version() const
 {
     OsVersion v;
     v.platformId = OsVersion::kOther;
-    utsname u{};
+    utsname u {};
     if (uname(&u) == 0)
         std::sscanf(u.release, "%u.%u", &v.major, &v.minor);
     return v;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,4 +10,4 @@ public:
     OsVersion version() const override;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -14,7 +14,7 @@ std::string withTrailingSlash(std::string dir)
     return dir;
 }
 
-}  // namespace
+} // namespace
 
 std::string LinuxSystemPaths::tempDir() const
 {
@@ -57,4 +57,4 @@ std::string LinuxSystemPaths::runtimeDir() const
     return tempDir();
 }
 
-}  // namespace platform
+} // namespace platform

@@ -12,4 +12,4 @@ public:
     std::string runtimeDir() const override;
 };
 
-}  // namespace platform
+} // namespace platform

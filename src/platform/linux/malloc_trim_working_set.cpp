@@ -9,4 +9,4 @@ void MallocTrimWorkingSet::trim()
     malloc_trim(0);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,4 +10,4 @@ public:
     void trim() override;
 };
 
-}  // namespace platform
+} // namespace platform

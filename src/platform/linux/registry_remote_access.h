@@ -17,8 +17,8 @@ public:
 
     // sysClassNet is where the interfaces' statistics live ("/sys/class/net/"
     // for the network namespace sysfs was mounted in).
-    RegistryRemoteAccess(
-        ConnectionRegistry registry, std::shared_ptr<const Clock> clock, std::string sysClassNet = "/sys/class/net/");
+    RegistryRemoteAccess(ConnectionRegistry registry, std::shared_ptr<const Clock> clock,
+        std::string sysClassNet = "/sys/class/net/");
 
     std::optional<std::vector<RasConnection>> listConnections() override;
     std::optional<int> connectionStatus(ConnectionHandle handle) override;

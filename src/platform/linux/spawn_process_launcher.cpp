@@ -38,10 +38,10 @@ bool SpawnProcessLauncher::startDetached(const std::vector<std::string>& argv)
 
 bool SpawnProcessLauncher::openUrl(const std::string& url)
 {
-    std::vector<std::string> argv{"xdg-open"};
+    std::vector<std::string> argv { "xdg-open" };
     if (!url.empty())
         argv.push_back(url);
     return startDetached(argv);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -15,4 +15,4 @@ public:
 // Spawns argv and returns its pid, or -1. Standard input is /dev/null.
 int spawnArgv(const std::vector<std::string>& argv);
 
-}  // namespace platform
+} // namespace platform

@@ -15,7 +15,7 @@ namespace {
 
 bool setIfAddr(int sock, unsigned long request, const char* name, const std::string& address)
 {
-    ifreq ifr{};
+    ifreq ifr {};
     std::strncpy(ifr.ifr_name, name, IFNAMSIZ - 1);
     auto* sin = reinterpret_cast<sockaddr_in*>(&ifr.ifr_addr);
     sin->sin_family = AF_INET;
@@ -24,14 +24,14 @@ bool setIfAddr(int sock, unsigned long request, const char* name, const std::str
     return ioctl(sock, request, &ifr) == 0;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<TunDevice> TunDevice::open(const std::string& name, std::uint16_t linkType, bool persistent)
 {
     const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    ifreq ifr{};
+    ifreq ifr {};
     ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
     std::strncpy(ifr.ifr_name, name.c_str(), IFNAMSIZ - 1);
     if (ioctl(fd, TUNSETIFF, &ifr) != 0) {
@@ -55,7 +55,7 @@ bool TunDevice::removePersistent(const std::string& name)
     const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
-    ifreq ifr{};
+    ifreq ifr {};
     ifr.ifr_flags = IFF_TUN | IFF_NO_PI;
     std::strncpy(ifr.ifr_name, name.c_str(), IFNAMSIZ - 1);
     const bool ok = ioctl(fd, TUNSETIFF, &ifr) == 0 && ioctl(fd, TUNSETPERSIST, 0) == 0;
@@ -63,7 +63,9 @@ bool TunDevice::removePersistent(const std::string& name)
     return ok;
 }
 
-TunDevice::TunDevice(TunDevice&& other) noexcept : fd_(other.fd_), name_(std::move(other.name_))
+TunDevice::TunDevice(TunDevice&& other) noexcept
+    : fd_(other.fd_)
+    , name_(std::move(other.name_))
 {
     other.fd_ = -1;
 }
@@ -93,7 +95,7 @@ bool TunDevice::configure(const std::string& address, const std::string& peer)
         return false;
     bool ok = setIfAddr(sock, SIOCSIFADDR, name_.c_str(), address);
     ok = ok && setIfAddr(sock, SIOCSIFDSTADDR, name_.c_str(), peer);
-    ifreq ifr{};
+    ifreq ifr {};
     std::strncpy(ifr.ifr_name, name_.c_str(), IFNAMSIZ - 1);
     ok = ok && ioctl(sock, SIOCGIFFLAGS, &ifr) == 0;
     ifr.ifr_flags |= IFF_UP | IFF_RUNNING;
@@ -107,4 +109,4 @@ int TunDevice::index() const
     return static_cast<int>(if_nametoindex(name_.c_str()));
 }
 
-}  // namespace platform
+} // namespace platform

@@ -11,13 +11,13 @@ namespace platform {
 // fixtures that answer packets themselves.
 class TunDevice {
 public:
-    static constexpr std::uint16_t kLinkPpp = 512;   // ARPHRD_PPP
-    static constexpr std::uint16_t kLinkNone = 0xFFFE;  // ARPHRD_NONE, the TUN default
+    static constexpr std::uint16_t kLinkPpp = 512; // ARPHRD_PPP
+    static constexpr std::uint16_t kLinkNone = 0xFFFE; // ARPHRD_NONE, the TUN default
 
     // Creates (or attaches to) the interface. name may be a pattern such as
     // "ppp%d"; the kernel's choice is name() afterwards.
-    static std::optional<TunDevice> open(const std::string& name, std::uint16_t linkType = kLinkNone,
-                                         bool persistent = false);
+    static std::optional<TunDevice> open(
+        const std::string& name, std::uint16_t linkType = kLinkNone, bool persistent = false);
     // Removes a persistent interface by name.
     static bool removePersistent(const std::string& name);
 
@@ -34,9 +34,13 @@ public:
     int index() const;
 
 private:
-    TunDevice(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+    TunDevice(int fd, std::string name)
+        : fd_(fd)
+        , name_(std::move(name))
+    {
+    }
     int fd_ = -1;
     std::string name_;
 };
 
-}  // namespace platform
+} // namespace platform

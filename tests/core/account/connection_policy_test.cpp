@@ -14,13 +14,13 @@ TEST(ConnectionPolicy, SplitTable)
         const char* verdict;
     };
     const Case cases[] = {
-        {"30~5|OK", "30", "5", "OK"},
-        {"30~5|OK|x~y", "30", "5", "OK|x~y"},
-        {"30~5 OK", "30", "", "30~5 OK"},     // no "|": the whole reply is the verdict
-        {"12345|OK", "", "1234", "OK"},       // no "~": all before "|" but the last
-        {"~|NOMSG", "", "", "NOMSG"},
-        {"", "", "", ""},
-        {"1~|OK", "1", "", "OK"},
+        { "30~5|OK", "30", "5", "OK" },
+        { "30~5|OK|x~y", "30", "5", "OK|x~y" },
+        { "30~5 OK", "30", "", "30~5 OK" }, // no "|": the whole reply is the verdict
+        { "12345|OK", "", "1234", "OK" }, // no "~": all before "|" but the last
+        { "~|NOMSG", "", "", "NOMSG" },
+        { "", "", "", "" },
+        { "1~|OK", "1", "", "OK" },
     };
     for (const auto& c : cases) {
         const PolicyReply p = splitPolicyReply(c.reply);
@@ -41,7 +41,9 @@ TEST(ConnectionPolicy, FetchSetsValuesOrLogsAndKeepsThem)
     std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
     EventLog log(clock, dir.file("log.txt"));
     int status = 200;
-    RecordingHttpServer server([&](const std::string&) { return RecordingHttpServer::Reply{status, "30~7|OK", {}}; });
+    RecordingHttpServer server([&](const std::string&) {
+        return RecordingHttpServer::Reply { status, "30~7|OK", {} };
+    });
     CurlHttpClient http;
     std::string link, wait;
     EXPECT_EQ(fetchConnectionPolicy(http, server.base(), "u", link, wait, log), "OK");
@@ -53,7 +55,8 @@ TEST(ConnectionPolicy, FetchSetsValuesOrLogsAndKeepsThem)
     EXPECT_EQ(fetchConnectionPolicy(http, server.base(), "u", link, wait, log), "");
     EXPECT_EQ(link, "30");
     EXPECT_EQ(wait, "7");
-    EXPECT_EQ(readBytes(dir.file("log.txt")), "[2026-03-05 07:08:09]\xBB\xF1\xC8\xA1\xC9\xCF\xB4\xCE\xB5\xC7\xC2\xBD"
-                                              "\xD0\xC5\xCF\xA2\xCA\xA7\xB0\xDC!\r\n");
+    EXPECT_EQ(readBytes(dir.file("log.txt")),
+        "[2026-03-05 07:08:09]\xBB\xF1\xC8\xA1\xC9\xCF\xB4\xCE\xB5\xC7\xC2\xBD"
+        "\xD0\xC5\xCF\xA2\xCA\xA7\xB0\xDC!\r\n");
     EXPECT_EQ(fetchConnectionPolicy(http, "http://127.0.0.1:1/", "u", link, wait, log), "");
 }

@@ -5,11 +5,13 @@
 
 TEST(CurlHttpClient, SendsHttp11WithTheGivenHeadersAndReadsTheBody)
 {
-    RecordingHttpServer server([](const std::string&) { return RecordingHttpServer::Reply{200, "hello", {}}; });
+    RecordingHttpServer server([](const std::string&) {
+        return RecordingHttpServer::Reply { 200, "hello", {} };
+    });
     CurlHttpClient http;
     HttpRequest req;
     req.url = server.base() + "/gonggao.txt";
-    req.headers = {http_headers::kUserAgent, http_headers::kAccept};
+    req.headers = { http_headers::kUserAgent, http_headers::kAccept };
     const HttpResponse r = http.get(req);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.body, "hello");
@@ -24,10 +26,10 @@ TEST(CurlHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
 {
     RecordingHttpServer server([](const std::string& target) {
         if (target == "/moved")
-            return RecordingHttpServer::Reply{302, "", {"Location: /here"}};
+            return RecordingHttpServer::Reply { 302, "", { "Location: /here" } };
         if (target == "/here")
-            return RecordingHttpServer::Reply{200, "landed", {}};
-        return RecordingHttpServer::Reply{500, "oops", {}};
+            return RecordingHttpServer::Reply { 200, "landed", {} };
+        return RecordingHttpServer::Reply { 500, "oops", {} };
     });
     CurlHttpClient http;
     HttpRequest req;

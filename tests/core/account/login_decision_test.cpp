@@ -16,7 +16,7 @@ std::string reply(const char* days, const char* state, const char* version = "2.
     return std::string("ok!|1.2.3.4|10|") + days + "|" + state + "|" + version + "|0|1||0|t||480|320|0|";
 }
 
-}  // namespace
+} // namespace
 
 TEST(LoginDecision, OutcomesInTheOrderTheyAreChecked)
 {
@@ -26,21 +26,21 @@ TEST(LoginDecision, OutcomesInTheOrderTheyAreChecked)
         LoginOutcome outcome;
     };
     const Case cases[] = {
-        {false, reply("30", "1"), LoginOutcome::RequestFailed},
-        {true, "wrong password", LoginOutcome::Refused},
-        {true, "service stop", LoginOutcome::Stopped},
-        {true, "ok!|too|few", LoginOutcome::RequestFailed},
-        {true, reply("30", "x"), LoginOutcome::RequestFailed},
+        { false, reply("30", "1"), LoginOutcome::RequestFailed },
+        { true, "wrong password", LoginOutcome::Refused },
+        { true, "service stop", LoginOutcome::Stopped },
+        { true, "ok!|too|few", LoginOutcome::RequestFailed },
+        { true, reply("30", "x"), LoginOutcome::RequestFailed },
         // The version is checked before anything else of the reply.
-        {true, reply("0", "7", "2.90"), LoginOutcome::UpdateRequired},
-        {true, reply("30", "3"), LoginOutcome::IllegalUser},
-        {true, reply("30", "-1"), LoginOutcome::IllegalUser},
+        { true, reply("0", "7", "2.90"), LoginOutcome::UpdateRequired },
+        { true, reply("30", "3"), LoginOutcome::IllegalUser },
+        { true, reply("30", "-1"), LoginOutcome::IllegalUser },
         // Frozen wins over expired.
-        {true, reply("0", "2"), LoginOutcome::Frozen},
-        {true, reply("0", "1"), LoginOutcome::Expired},
-        {true, reply("0", "0"), LoginOutcome::Expired},
-        {true, reply("30", "0"), LoginOutcome::Accepted},
-        {true, "news " + reply("1", "1"), LoginOutcome::Accepted},
+        { true, reply("0", "2"), LoginOutcome::Frozen },
+        { true, reply("0", "1"), LoginOutcome::Expired },
+        { true, reply("0", "0"), LoginOutcome::Expired },
+        { true, reply("30", "0"), LoginOutcome::Accepted },
+        { true, "news " + reply("1", "1"), LoginOutcome::Accepted },
     };
     for (const Case& c : cases) {
         const LoginDecision d = decideLogin(c.ok, c.body);
@@ -52,8 +52,8 @@ TEST(LoginDecision, OutcomesInTheOrderTheyAreChecked)
 
 TEST(LoginDecision, TextsOfEachOutcome)
 {
-    for (LoginOutcome o : {LoginOutcome::RequestFailed, LoginOutcome::Refused, LoginOutcome::Frozen,
-                           LoginOutcome::Expired}) {
+    for (LoginOutcome o :
+        { LoginOutcome::RequestFailed, LoginOutcome::Refused, LoginOutcome::Frozen, LoginOutcome::Expired }) {
         EXPECT_NE(loginPanelText(o), nullptr);
         EXPECT_EQ(loginEndMessage(o), nullptr);
     }
@@ -82,8 +82,9 @@ TEST(SavedLogin, ARememberedPasswordKeepsTheUserName)
         LoginChoices choices;
         bool userKept, passKept;
     };
-    for (const Case& c : {Case{{true, true, true}, true, true}, Case{{false, true, false}, true, true},
-                          Case{{true, false, false}, true, false}, Case{{false, false, false}, false, false}}) {
+    for (const Case& c :
+        { Case { { true, true, true }, true, true }, Case { { false, true, false }, true, true },
+            Case { { true, false, false }, true, false }, Case { { false, false, false }, false, false } }) {
         storeLoginChoices(settings, "张三", "pw", c.choices);
         const SavedLogin saved = readSavedLogin(settings);
         EXPECT_EQ(saved.user, c.userKept ? "张三" : "");
@@ -94,6 +95,6 @@ TEST(SavedLogin, ARememberedPasswordKeepsTheUserName)
     }
     // What is kept is cipher text, not the name.
     EXPECT_EQ(settings.user(), "");
-    storeLoginChoices(settings, "张三", "pw", {true, false, false});
+    storeLoginChoices(settings, "张三", "pw", { true, false, false });
     EXPECT_EQ(settings.user(), cipher::encryptText("张三"));
 }

@@ -5,12 +5,12 @@
 TEST(SplitString, Rules)
 {
     using V = std::vector<std::string>;
-    EXPECT_EQ(splitString("", '|'), V{});
-    EXPECT_EQ(splitString("abc", '|'), V{"abc"});
-    EXPECT_EQ(splitString("a|b", '|'), (V{"a", "b"}));
-    EXPECT_EQ(splitString("a|", '|'), (V{"a", ""}));
-    EXPECT_EQ(splitString("|", '|'), (V{"", ""}));
-    EXPECT_EQ(splitString("||x", '|'), (V{"", "", "x"}));
+    EXPECT_EQ(splitString("", '|'), V {});
+    EXPECT_EQ(splitString("abc", '|'), V { "abc" });
+    EXPECT_EQ(splitString("a|b", '|'), (V { "a", "b" }));
+    EXPECT_EQ(splitString("a|", '|'), (V { "a", "" }));
+    EXPECT_EQ(splitString("|", '|'), (V { "", "" }));
+    EXPECT_EQ(splitString("||x", '|'), (V { "", "", "x" }));
 }
 
 TEST(LoginReply, Classification)
@@ -26,7 +26,8 @@ namespace {
 // Items 0..15 of a success reply.
 std::vector<std::string> items()
 {
-    return {"ok!", "1.2.3.4", "10", "30", "1", "2.9", "0", "1", "", "0", "title", "", "480", "320", "0", ""};
+    return { "ok!", "1.2.3.4", "10", "30", "1", "2.9", "0", "1", "", "0", "title", "", "480", "320", "0",
+        "" };
 }
 std::string join(const std::vector<std::string>& v)
 {
@@ -35,7 +36,7 @@ std::string join(const std::vector<std::string>& v)
         s += (i ? "|" : "") + v[i];
     return s;
 }
-}  // namespace
+} // namespace
 
 TEST(LoginReply, ParsesSixteenItemsWithEmptyOnes)
 {
@@ -58,20 +59,20 @@ TEST(LoginReply, FailsOnFewerItemsOrNonIntegers)
     auto v = items();
     v.pop_back();
     EXPECT_FALSE(parseLoginReply(join(v))) << "15 items";
-    for (int i : {4, 6, 7, 9, 14}) {
+    for (int i : { 4, 6, 7, 9, 14 }) {
         auto bad = items();
         bad[static_cast<size_t>(i)] = i == 14 ? "" : "x1";
         EXPECT_FALSE(parseLoginReply(join(bad))) << "item " << i;
     }
     auto textItems = items();
-    textItems[12] = "wide";  // a text item may hold anything
+    textItems[12] = "wide"; // a text item may hold anything
     EXPECT_TRUE(parseLoginReply(join(textItems)));
 }
 
 TEST(LoginReply, VersionAndSwitches)
 {
     EXPECT_TRUE(versionAccepted("2.9"));
-    for (const char* v : {"2.90", "3.0", "2.8", "", " 2.9"})
+    for (const char* v : { "2.90", "3.0", "2.8", "", " 2.9" })
         EXPECT_FALSE(versionAccepted(v)) << v;
     EXPECT_TRUE(switchApplies(2, true));
     EXPECT_TRUE(switchApplies(2, false));

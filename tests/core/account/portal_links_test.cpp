@@ -10,15 +10,15 @@
 TEST(PortalLinks, SignedQueryWithAFixedClock)
 {
     FakeClock clock;
-    clock.time = {2027, 3, 5, 7, 8, 9, 999};
+    clock.time = { 2027, 3, 5, 7, 8, 9, 999 };
     const std::string q = buildPortalQuery("张 三", "pw", clock);
     EXPECT_EQ(q, "SiteCheck.aspx?u=张 三&t=20270305070809&c=" + cipher::md5Hex("20270305070809pw") + "&r=");
     // Before any login: empty user, the signature of the stamp alone.
     EXPECT_EQ(buildPortalQuery("", "", clock),
-              "SiteCheck.aspx?u=&t=20270305070809&c=" + cipher::md5Hex("20270305070809") + "&r=");
+        "SiteCheck.aspx?u=&t=20270305070809&c=" + cipher::md5Hex("20270305070809") + "&r=");
     // The password goes into the digest as GBK bytes.
     EXPECT_EQ(buildPortalQuery("u", "密码", clock),
-              "SiteCheck.aspx?u=u&t=20270305070809&c=" + cipher::md5Hex("20270305070809\xC3\xDC\xC2\xEB") + "&r=");
+        "SiteCheck.aspx?u=u&t=20270305070809&c=" + cipher::md5Hex("20270305070809\xC3\xDC\xC2\xEB") + "&r=");
 }
 
 TEST(PortalLinks, ReferenceServiceAcceptsAFreshSignatureOnly)
@@ -33,6 +33,6 @@ TEST(PortalLinks, ReferenceServiceAcceptsAFreshSignatureOnly)
     EXPECT_EQ(get("/" + buildPortalQuery("demo", "demo123", clock) + "Pay.aspx"), 200);
     EXPECT_EQ(get("/" + buildPortalQuery("demo", "wrong", clock) + "Pay.aspx"), 403);
     FakeClock old;
-    old.time = {2001, 1, 1, 0, 0, 0, 0};
+    old.time = { 2001, 1, 1, 0, 0, 0, 0 };
     EXPECT_EQ(get("/" + buildPortalQuery("demo", "demo123", old) + "Pay.aspx"), 403);
 }

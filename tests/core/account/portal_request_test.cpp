@@ -14,19 +14,24 @@ TEST(PortalRequest, QueryValuesAreRawGbkExceptBytesThatBreakTheRequest)
 // The request line and headers exactly as they reach a raw socket.
 TEST(PortalRequest, LoginAndPolicyRequestsOnTheWire)
 {
-    RecordingHttpServer server([](const std::string&) { return RecordingHttpServer::Reply{200, "x", {}}; });
+    RecordingHttpServer server([](const std::string&) {
+        return RecordingHttpServer::Reply { 200, "x", {} };
+    });
     CurlHttpClient http;
     ASSERT_TRUE(http.get(accountServerRequest(loginUrl(server.base(), "张三 x", "p&w#1"))).ok);
     ASSERT_TRUE(http.get(accountServerRequest(policyUrl(server.base(), "张三"))).ok);
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);
     const std::string host = "127.0.0.1:" + std::to_string(server.port());
-    EXPECT_EQ(requests[0], "GET /Exelogin.aspx?username=\xD5\xC5\xC8\xFD%20x&password=p%26w%231 HTTP/1.1\r\n"
-                           "Host: " + host + "\r\n"
-                           "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-                           "Accept: text/html, */*");
+    EXPECT_EQ(requests[0],
+        "GET /Exelogin.aspx?username=\xD5\xC5\xC8\xFD%20x&password=p%26w%231 HTTP/1.1\r\n"
+        "Host: "
+            + host
+            + "\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+              "Accept: text/html, */*");
     EXPECT_EQ(requests[1].substr(0, requests[1].find("\r\n")),
-              "GET //GetLogin.aspx?username=\xD5\xC5\xC8\xFD HTTP/1.1");
+        "GET //GetLogin.aspx?username=\xD5\xC5\xC8\xFD HTTP/1.1");
 }
 
 TEST(PortalRequest, RedirectIsNotFollowedAndFails)
@@ -34,7 +39,7 @@ TEST(PortalRequest, RedirectIsNotFollowedAndFails)
     int hits = 0;
     RecordingHttpServer server([&](const std::string&) {
         ++hits;
-        return RecordingHttpServer::Reply{302, "", {"Location: /elsewhere"}};
+        return RecordingHttpServer::Reply { 302, "", { "Location: /elsewhere" } };
     });
     CurlHttpClient http;
     EXPECT_FALSE(http.get(accountServerRequest(loginUrl(server.base(), "u", "p"))).ok);

@@ -26,7 +26,7 @@ std::string hex(std::string_view raw)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 // FIPS 46 / SP 800-17 known-answer vectors, both directions.
 TEST(StringCipher, BlockFunctionMatchesValidationVectors)
@@ -37,13 +37,13 @@ TEST(StringCipher, BlockFunctionMatchesValidationVectors)
         const char* cipher;
     };
     const Vector vectors[] = {
-        {"0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815"},
-        {"133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405"},
-        {"0101010101010101", "8000000000000000", "95F8A5E5DD31D900"},
-        {"0101010101010101", "4000000000000000", "DD7F121CA5015619"},
-        {"8001010101010101", "0000000000000000", "95A8D72813DAA94D"},
-        {"4001010101010101", "0000000000000000", "0EEC1487DD8C26D5"},
-        {"0101010101010101", "0000000000000001", "166B40B44ABA4BD6"},
+        { "0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815" },
+        { "133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405" },
+        { "0101010101010101", "8000000000000000", "95F8A5E5DD31D900" },
+        { "0101010101010101", "4000000000000000", "DD7F121CA5015619" },
+        { "8001010101010101", "0000000000000000", "95A8D72813DAA94D" },
+        { "4001010101010101", "0000000000000000", "0EEC1487DD8C26D5" },
+        { "0101010101010101", "0000000000000001", "166B40B44ABA4BD6" },
     };
     for (const auto& v : vectors) {
         SCOPED_TRACE(v.key);
@@ -83,8 +83,8 @@ TEST(StringCipher, LengthsPaddingAndHexForm)
 
 TEST(StringCipher, RoundTripsTextsThatDoNotEndInZero)
 {
-    for (std::string t : {std::string("x"), std::string("user name"), std::string("a\0b", 3),
-                          std::string("\xD5\xC5\xC8\xFD"), std::string(40, 'z')}) {
+    for (std::string t : { std::string("x"), std::string("user name"), std::string("a\0b", 3),
+             std::string("\xD5\xC5\xC8\xFD"), std::string(40, 'z') }) {
         EXPECT_EQ(decryptFromHex(encryptToHex(t, kTextKey), kTextKey), t);
     }
 }
@@ -104,7 +104,8 @@ TEST(StringCipher, EdgeCasesOfMalformedInput)
     EXPECT_EQ(decryptRaw(bytes("00" + h.substr(2)), kTextKey), decryptFromHex(bad, kTextKey));
     EXPECT_EQ(encryptToHex(std::string("abc\0", 4), kTextKey), "") << "text ending in zero";
     // Every trailing zero byte goes, not only the last block's padding.
-    const std::string raw = encryptRaw(std::string("ab\0\0\0\0\0\0", 8) + std::string(8, '\0') + "q", kTextKey);
+    const std::string raw
+        = encryptRaw(std::string("ab\0\0\0\0\0\0", 8) + std::string(8, '\0') + "q", kTextKey);
     EXPECT_EQ(decryptRaw(raw.substr(0, 16), kTextKey), "ab");
 }
 

@@ -11,7 +11,7 @@ TEST(TrimTick, TrimsThenProcessesEventsAndTurnsAwayNestedTicks)
     TrimTick tick(ws, [&] {
         ++processed;
         EXPECT_TRUE(self->busy());
-        (*self)();  // a tick arriving while events run
+        (*self)(); // a tick arriving while events run
         EXPECT_TRUE(self->busy()) << "the nested tick leaves the outer flag alone";
     });
     self = &tick;

@@ -22,7 +22,7 @@ public:
 
 struct DialProcedureTest : ::testing::Test {
     TempDir dir;
-    EventLog log{std::make_shared<FakeClock>(), dir.file("log.txt")};
+    EventLog log { std::make_shared<FakeClock>(), dir.file("log.txt") };
     std::shared_ptr<NodeChoice> choice = std::make_shared<NodeChoice>("10.9.8.7");
     std::shared_ptr<DialState> state = std::make_shared<DialState>();
     std::shared_ptr<ScriptedCapture> capture = std::make_shared<ScriptedCapture>();
@@ -40,14 +40,14 @@ struct DialProcedureTest : ::testing::Test {
         request.user = "user name";
         request.password = "p w";
         request.serverIp = "10.1.2.3";
-        adapters->adapters = {{"ppp0", 4, platform::NetworkAdapter::kLinkPpp, {"10.64.0.2"}}};
+        adapters->adapters = { { "ppp0", 4, platform::NetworkAdapter::kLinkPpp, { "10.64.0.2" } } };
         // One route per table, told apart by their destinations.
         writeBytes(dir.file("RouteTabledx.tab"), "1.0.1.0 255.255.255.0\r\n");
         writeBytes(dir.file("RouteTablewt.tab"), "2.0.2.0 255.255.255.0\r\n");
     }
     void run()
     {
-        DialProcedure p(request, {capture, ras, adapters, routes}, state, choice, log, ui);
+        DialProcedure p(request, { capture, ras, adapters, routes }, state, choice, log, ui);
         p.run();
         EXPECT_FALSE(state->dialInProgress);
     }
@@ -66,42 +66,43 @@ struct DialProcedureTest : ::testing::Test {
         size_t pos = 0;
         while (pos < all.size()) {
             const size_t end = all.find("\r\n", pos);
-            lines.push_back(all.substr(pos + 21, end - pos - 21));  // drop the time stamp
+            lines.push_back(all.substr(pos + 21, end - pos - 21)); // drop the time stamp
             pos = end + 2;
         }
         return lines;
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DialProcedureTest, CommandLineKeepsEachValueOneArgument)
 {
     ras->add(7, "TUVEKP");
     run();
     ASSERT_EQ(capture->runs.size(), 1u);
-    EXPECT_EQ(capture->runs[0], (std::vector<std::string>{"rasdial", "TUVEKP", "user name", "p w",
-                                                         "/PHONEBOOK:/tmp/TUVEKP.sys", "/PHONE:10.1.2.3"}));
+    EXPECT_EQ(capture->runs[0],
+        (std::vector<std::string> {
+            "rasdial", "TUVEKP", "user name", "p w", "/PHONEBOOK:/tmp/TUVEKP.sys", "/PHONE:10.1.2.3" }));
 }
 
 TEST_F(DialProcedureTest, SuccessConfirmsTheTunnelAmongOtherConnections)
 {
-    for (const char* marker : {"Command completed successfully.", "命令已完成。"}) {
+    for (const char* marker : { "Command completed successfully.", "命令已完成。" }) {
         SCOPED_TRACE(marker);
         capture->result.output = marker;
         ras->connections.clear();
         ras->add(3, "MyBroadband");
-        ras->add(9, "tuvekp");  // other letter case
+        ras->add(9, "tuvekp"); // other letter case
         ras->add(11, "Other");
         ui.calls.clear();
         routes->routes.clear();
         choice->setLineType(2);
         run();
         EXPECT_EQ(state->connectionHandle, 9u);
-        EXPECT_EQ(ui.calls, std::vector<std::string>{"connected"});
-        EXPECT_EQ(routedTables(), std::vector<std::string>{"wt"});
+        EXPECT_EQ(ui.calls, std::vector<std::string> { "connected" });
+        EXPECT_EQ(routedTables(), std::vector<std::string> { "wt" });
     }
-    EXPECT_EQ(logLines(), (std::vector<std::string>{"连接成功!", "连接成功!"}));
+    EXPECT_EQ(logLines(), (std::vector<std::string> { "连接成功!", "连接成功!" }));
 }
 
 TEST_F(DialProcedureTest, NoRoutesWithFullRelayOrLineTypeThree)
@@ -118,16 +119,18 @@ TEST_F(DialProcedureTest, NoRoutesWithFullRelayOrLineTypeThree)
     choice->setLineType(1);
     run();
     EXPECT_TRUE(routes->routes.empty());
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"connected", "connected", "connected"}));
+    EXPECT_EQ(ui.calls, (std::vector<std::string> { "connected", "connected", "connected" }));
 }
 
 TEST_F(DialProcedureTest, UnconfirmedSuccess)
 {
-    run();  // no connection listed at all
-    ras->add(4, "TUVEKP", 2);  // listed but still dialing
+    run(); // no connection listed at all
+    ras->add(4, "TUVEKP", 2); // listed but still dialing
     ras->add(6, "Other");
     run();
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"failure:拨号过程出错!请联系客服!", "failure:拨号过程出错!请联系客服!"}));
+    EXPECT_EQ(ui.calls,
+        (std::vector<std::string> {
+            "failure:拨号过程出错!请联系客服!", "failure:拨号过程出错!请联系客服!" }));
     EXPECT_EQ(state->connectionHandle, 0u);
 
     // More connections than the listing has room for: nothing changes.
@@ -142,8 +145,9 @@ TEST_F(DialProcedureTest, ErrorNumbersInTableOrder)
 {
     capture->result.output = "Remote Access error 720 - x\r\nRemote Access error 691 - y";
     run();
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"failure:帐户上次未正常断开或密码错误！", "autoT",
-                                                  "failure:不能建立到服务器的连接。"}));
+    EXPECT_EQ(ui.calls,
+        (std::vector<std::string> {
+            "failure:帐户上次未正常断开或密码错误！", "autoT", "failure:不能建立到服务器的连接。" }));
     // An unknown number changes nothing.
     ui.calls.clear();
     capture->result.output = "Remote Access error 678 - no answer";
@@ -154,14 +158,14 @@ TEST_F(DialProcedureTest, ErrorNumbersInTableOrder)
 TEST_F(DialProcedureTest, FailureTextsAreLoggedAndChangeNothing)
 {
     using F = platform::CaptureResult::Failure;
-    for (auto [failure, text] : {std::pair{F::Pipe, "Can not create pipe!"}, std::pair{F::Process, "can not create process"},
-                                 std::pair{F::Other, "error!"}}) {
-        capture->result = {failure, text};
+    for (auto [failure, text] : { std::pair { F::Pipe, "Can not create pipe!" },
+             std::pair { F::Process, "can not create process" }, std::pair { F::Other, "error!" } }) {
+        capture->result = { failure, text };
         run();
     }
     EXPECT_TRUE(ui.calls.empty());
     EXPECT_EQ(logLines(),
-              (std::vector<std::string>{"Can not create pipe!", "can not create process", "管道返回:error!"}));
+        (std::vector<std::string> { "Can not create pipe!", "can not create process", "管道返回:error!" }));
 }
 
 TEST_F(DialProcedureTest, RouteFailureIsCaughtAndLoggedAfterTheConnectedState)
@@ -169,17 +173,17 @@ TEST_F(DialProcedureTest, RouteFailureIsCaughtAndLoggedAfterTheConnectedState)
     ras->add(5, "TUVEKP");
     std::filesystem::remove(dir.file("RouteTabledx.tab"));
     run();
-    EXPECT_EQ(ui.calls, std::vector<std::string>{"connected"});
-    EXPECT_EQ(logLines(), (std::vector<std::string>{"连接成功!", "拷贝文件出错!"}));
+    EXPECT_EQ(ui.calls, std::vector<std::string> { "connected" });
+    EXPECT_EQ(logLines(), (std::vector<std::string> { "连接成功!", "拷贝文件出错!" }));
 }
 
 TEST_F(DialProcedureTest, TheLineTypeIsReadOnceTheTunnelIsConfirmed)
 {
     ras->add(5, "TUVEKP");
     choice->setLineType(1);
-    capture->onRun = [this] { choice->setLineType(2); };  // chosen while dialing
+    capture->onRun = [this] { choice->setLineType(2); }; // chosen while dialing
     run();
-    EXPECT_EQ(routedTables(), std::vector<std::string>{"wt"});
+    EXPECT_EQ(routedTables(), std::vector<std::string> { "wt" });
 }
 
 TEST_F(DialProcedureTest, AfterTheProgramEndedADialTakesItsTunnelDownAndShowsNothing)
@@ -191,5 +195,5 @@ TEST_F(DialProcedureTest, AfterTheProgramEndedADialTakesItsTunnelDownAndShowsNot
     EXPECT_TRUE(ui.calls.empty());
     EXPECT_TRUE(routes->routes.empty());
     EXPECT_EQ(state->connectionHandle, 0u);
-    EXPECT_EQ(ras->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(ras->hungUp, std::vector<platform::ConnectionHandle> { 5 });
 }

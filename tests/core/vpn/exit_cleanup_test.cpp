@@ -8,7 +8,7 @@
 TEST(ExitCleanup, LeavesNoTunnelNoDialAndNoPhonebook)
 {
     TempDir temp;
-    for (const char* f : {"TUVEKP.sys", "TUVEKX.sys", "other.sys"})
+    for (const char* f : { "TUVEKP.sys", "TUVEKX.sys", "other.sys" })
         writeBytes(temp.file(f), "x");
     DialState dial;
     dial.connectionHandle = 7;
@@ -16,13 +16,14 @@ TEST(ExitCleanup, LeavesNoTunnelNoDialAndNoPhonebook)
     ras.add(7, "TUVEKP");
     RecordingLauncher launcher;
     ScriptedCapture capture;
-    runExitCleanup(dial, {ras, launcher, capture}, "rasdial", "TUVEKP", temp.path());
+    runExitCleanup(dial, { ras, launcher, capture }, "rasdial", "TUVEKP", temp.path());
 
-    EXPECT_EQ(ras.hungUp, std::vector<platform::ConnectionHandle>{7});
+    EXPECT_EQ(ras.hungUp, std::vector<platform::ConnectionHandle> { 7 });
     EXPECT_EQ(dial.connectionHandle, 0u);
     EXPECT_TRUE(dial.ended);
     EXPECT_EQ(capture.stops, 1);
-    EXPECT_EQ(launcher.started, (std::vector<std::vector<std::string>>{{"rasdial", "TUVEKP", "/disconnect"}}));
+    EXPECT_EQ(
+        launcher.started, (std::vector<std::vector<std::string>> { { "rasdial", "TUVEKP", "/disconnect" } }));
     EXPECT_FALSE(fileExists(temp.file("TUVEKP.sys")));
     EXPECT_FALSE(fileExists(temp.file("TUVEKX.sys")));
     EXPECT_TRUE(fileExists(temp.file("other.sys")));
@@ -35,7 +36,7 @@ TEST(ExitCleanup, WithoutAConnectionOrPhonebookNothingFails)
     FakeRemoteAccess ras;
     RecordingLauncher launcher;
     ScriptedCapture capture;
-    runExitCleanup(dial, {ras, launcher, capture}, "rasdial", "", temp.path());
+    runExitCleanup(dial, { ras, launcher, capture }, "rasdial", "", temp.path());
     EXPECT_TRUE(ras.hungUp.empty());
     EXPECT_TRUE(launcher.started.empty()) << "no entry prepared, nothing to take down";
     EXPECT_TRUE(dial.ended);

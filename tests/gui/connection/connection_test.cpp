@@ -29,17 +29,15 @@ protected:
     {
         route = [this](const std::string& target) {
             if (target.rfind("//GetLogin.aspx", 0) == 0)
-                return RecordingHttpServer::Reply{200, policy, {}};
+                return RecordingHttpServer::Reply { 200, policy, {} };
             if (target.rfind("/Exelogin.aspx", 0) == 0)
-                return RecordingHttpServer::Reply{200, account, {}};
+                return RecordingHttpServer::Reply { 200, account, {} };
             if (target == "/content/zvtad.ini")
-                return RecordingHttpServer::Reply{200, "[Qqurl]\r\nWebqqurl=http://contact/\r\n", {}};
-            return RecordingHttpServer::Reply{404, "", {}};
+                return RecordingHttpServer::Reply { 200, "[Qqurl]\r\nWebqqurl=http://contact/\r\n", {} };
+            return RecordingHttpServer::Reply { 404, "", {} };
         };
         // Every dial brings up connection 5 of our entry.
-        capture->onRun = [this] {
-            remoteAccess->replaceAll(5, "TUVEKP");
-        };
+        capture->onRun = [this] { remoteAccess->replaceAll(5, "TUVEKP"); };
     }
     MainWindow& loggedIn()
     {
@@ -61,20 +59,10 @@ protected:
     QTimer* timer(const char* name) { return client->mainWindow().findChild<QTimer*>(name); }
     View view()
     {
-        return {text("BConn"),
-                text("lblStatus"),
-                w("BConn")->isEnabled(),
-                w("SetLine")->isEnabled(),
-                w("SetLinkMode")->isEnabled(),
-                w("IsServer")->isEnabled(),
-                timer("Timer1")->isActive(),
-                timer("Timer2")->isActive(),
-                action("ExitX1")->isEnabled(),
-                action("C1")->isEnabled(),
-                action("L1")->isEnabled(),
-                text("Lxmit"),
-                text("LRecv"),
-                text("Linktimev")};
+        return { text("BConn"), text("lblStatus"), w("BConn")->isEnabled(), w("SetLine")->isEnabled(),
+            w("SetLinkMode")->isEnabled(), w("IsServer")->isEnabled(), timer("Timer1")->isActive(),
+            timer("Timer2")->isActive(), action("ExitX1")->isEnabled(), action("C1")->isEnabled(),
+            action("L1")->isEnabled(), text("Lxmit"), text("LRecv"), text("Linktimev") };
     }
     QColor statusColour() { return w<QLabel>("lblStatus")->palette().color(QPalette::WindowText); }
     void expectView(const View& e, const char* state)
@@ -98,11 +86,12 @@ protected:
     }
 };
 
-const View kIdle{"连接", "未连接...", true, true, true, true, false, false, true, false, true, "0", "0", "00:00:00"};
-const View kConnected{"断开", "已连接!", true, false, false, false, true, true, false, true, false, "0", "0",
-                      "00:00:00"};
+const View kIdle { "连接", "未连接...", true, true, true, true, false, false, true, false, true, "0", "0",
+    "00:00:00" };
+const View kConnected { "断开", "已连接!", true, false, false, false, true, true, false, true, false, "0",
+    "0", "00:00:00" };
 
-}  // namespace
+} // namespace
 
 TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
 {
@@ -111,15 +100,16 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     EXPECT_TRUE(fileExists(client->session().phonebookPath));
 
     // Hold the dial tool until the Connecting state has been looked at.
-    std::atomic<bool> release{false};
+    std::atomic<bool> release { false };
     capture->onRun = [&] {
         while (!release)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         remoteAccess->replaceAll(5, "TUVEKP");
     };
     w<QPushButton>("BConn")->click();
-    expectView({"连接", "连接中...", false, true, true, true, false, false, true, false, true, "0", "0", "00:00:00"},
-               "connecting");
+    expectView({ "连接", "连接中...", false, true, true, true, false, false, true, false, true, "0", "0",
+                   "00:00:00" },
+        "connecting");
     EXPECT_EQ(statusColour(), QColor(0, 128, 0));
     // A second connect from the tray during the dial starts a second worker.
     action("ExitX1")->trigger();
@@ -132,7 +122,7 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     EXPECT_EQ(client->dialState().connectionHandle, 5u);
 
     // Counters.
-    remoteAccess->setStats(5, {1263616, 2048, 3723000});
+    remoteAccess->setStats(5, { 1263616, 2048, 3723000 });
     mw.connection().timer1Timer();
     EXPECT_EQ(text("Lxmit"), "1,234");
     EXPECT_EQ(text("LRecv"), "2");
@@ -142,18 +132,18 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     w<QCheckBox>("LinkADisc")->setChecked(false);
     remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
     mw.connection().timer2Timer();
-    const View lost{"连接", "连接中断!", true, true, false, false, false, false, true, false, false, "1,234", "2",
-                    "01:02:03"};
+    const View lost { "连接", "连接中断!", true, true, false, false, false, false, true, false, false,
+        "1,234", "2", "01:02:03" };
     expectView(lost, "link lost");
     EXPECT_EQ(statusColour(), QColor(255, 0, 0));
-    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle> { 5 });
 
     // Connect again, then disconnect from the tray: back to Idle.
     w<QPushButton>("BConn")->click();
     waitForDial();
-    expectView({"断开", "已连接!", true, false, false, false, true, true, false, true, false, "1,234", "2",
-                "01:02:03"},
-               "reconnected");
+    expectView({ "断开", "已连接!", true, false, false, false, true, true, false, true, false, "1,234", "2",
+                   "01:02:03" },
+        "reconnected");
     action("C1")->trigger();
     expectView(kIdle, "disconnected");
     const std::string log = platform::gbkToUtf8(readBytes("log.txt"));
@@ -172,11 +162,11 @@ TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
     capture->onRun = [] {};
     capture->result.output = "Remote Access error 678 - no answer";
     remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
-    mw.connection().timer2Timer();  // drop noticed → redial
+    mw.connection().timer2Timer(); // drop noticed → redial
     waitForDial();
     EXPECT_TRUE(timer("Timer2")->isActive());
     EXPECT_FALSE(w("BConn")->isEnabled()) << "the unknown error leaves it connecting";
-    mw.connection().timer2Timer();  // no handle: the next tick counts as lost again and redials
+    mw.connection().timer2Timer(); // no handle: the next tick counts as lost again and redials
     waitForDial();
     EXPECT_EQ(capture->runs.size(), 3u);
     EXPECT_FALSE(w("SetLinkMode")->isEnabled());
@@ -187,7 +177,7 @@ TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
 
     // Recognised errors show and log their texts; 691 offers the kick button.
     capture->result.output = "Remote Access error 691 and 720";
-    action("ExitX1")->trigger();  // BConn itself is still disabled
+    action("ExitX1")->trigger(); // BConn itself is still disabled
     waitForDial();
     EXPECT_EQ(text("lblStatus"), "不能建立到服务器的连接。");
     EXPECT_TRUE(w("BConn")->isEnabled());
@@ -206,13 +196,14 @@ TEST_F(ConnectionTest, FreeAccountPolicyNoticeAndTimeLimit)
     ASSERT_EQ(boxes->shown.size(), 1u);
     EXPECT_EQ(boxes->shown[0].title, "Zavtrel加速器");
     EXPECT_EQ(boxes->shown[0].text,
-              "尊敬的用户：您使用的是Zavtrel加速器，带宽限制50K，每05分钟自动断线一次。体验8M带宽极速感受请购买ZavtrelVIP版！");
+        "尊敬的用户：您使用的是Zavtrel加速器，带宽限制50K，每05分钟自动断线一次。体验8M带宽极速感受请购买Zavt"
+        "relVIP版！");
     waitForDial();
     ASSERT_EQ(text("BConn"), "断开");
-    remoteAccess->setStats(5, {0, 0, 4 * 60000 + 59000});
+    remoteAccess->setStats(5, { 0, 0, 4 * 60000 + 59000 });
     mw.connection().timer1Timer();
     EXPECT_EQ(text("BConn"), "断开");
-    remoteAccess->setStats(5, {0, 0, 5 * 60000});
+    remoteAccess->setStats(5, { 0, 0, 5 * 60000 });
     mw.connection().timer1Timer();
     EXPECT_EQ(text("BConn"), "连接") << "05 minutes cut the connection";
     EXPECT_FALSE(w("IsServer")->isEnabled()) << "full relay not allowed for this account";
@@ -252,10 +243,10 @@ TEST_F(ConnectionTest, ExitWhileConnectedHangsUpAndCleansUp)
     ASSERT_EQ(client->dialState().connectionHandle, 5u);
     action("X1")->trigger();
     EXPECT_TRUE(programEnded);
-    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle> { 5 });
     ASSERT_FALSE(launcher->started.empty());
-    EXPECT_EQ(launcher->started.back(), (std::vector<std::string>{"rasdial", "TUVEKP", "/disconnect"}));
-    for (const char* f : {"TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys"})
+    EXPECT_EQ(launcher->started.back(), (std::vector<std::string> { "rasdial", "TUVEKP", "/disconnect" }));
+    for (const char* f : { "TUVEKP.sys", "TUVEKL.sys", "TUVEKX.sys" })
         EXPECT_FALSE(fileExists(systemTemp.file(f))) << f;
 }
 
@@ -292,6 +283,6 @@ TEST_F(ConnectionTest, SessionEndDisconnectsALiveConnectionOnly)
     waitForDial();
     mw.sessionEnding();
     EXPECT_EQ(text("BConn"), "连接");
-    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle>{5});
+    EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle> { 5 });
     EXPECT_EQ(client->dialState().connectionHandle, 0u);
 }

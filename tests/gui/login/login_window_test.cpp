@@ -7,14 +7,14 @@
 
 namespace {
 
-constexpr const char* kRequestFailed =
-    "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.本地网络未连接。\r\n\r\n2.登陆验证服务器故障，请联系客服！";
+constexpr const char* kRequestFailed = "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1."
+                                       "本地网络未连接。\r\n\r\n2.登陆验证服务器故障，请联系客服！";
 
 // A success reply: items 0..15, overridable by index.
 std::string reply(std::map<int, std::string> overrides = {})
 {
-    std::vector<std::string> v{"ok!", "10.1.1.9", "88.50", "30", "1", "2.9", "0", "1", "", "0", "资讯", "", "480",
-                               "320", "0", ""};
+    std::vector<std::string> v { "ok!", "10.1.1.9", "88.50", "30", "1", "2.9", "0", "1", "", "0", "资讯", "",
+        "480", "320", "0", "" };
     for (const auto& [i, value] : overrides)
         v[static_cast<size_t>(i)] = value;
     std::string s;
@@ -33,11 +33,11 @@ protected:
     {
         route = [this](const std::string& target) {
             if (target.rfind("/Exelogin.aspx", 0) != 0)
-                return RecordingHttpServer::Reply{404, "", {}};  // the configuration fetch
+                return RecordingHttpServer::Reply { 404, "", {} }; // the configuration fetch
             loginTargets.push_back(target);
-            return RecordingHttpServer::Reply{loginStatus, loginBody, loginStatus == 302
-                                                                          ? std::vector<std::string>{"Location: /x"}
-                                                                          : std::vector<std::string>{}};
+            return RecordingHttpServer::Reply { loginStatus, loginBody,
+                loginStatus == 302 ? std::vector<std::string> { "Location: /x" }
+                                   : std::vector<std::string> {} };
         };
     }
 
@@ -50,7 +50,7 @@ protected:
     bool loggedIn() { return w("Panel1")->isVisible() && !w("LoginPanel")->isVisible(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LoginTest, VipAccountGetsTheVipLayout)
 {
@@ -70,7 +70,7 @@ TEST_F(LoginTest, VipAccountGetsTheVipLayout)
     EXPECT_EQ(text("Localipv"), "10.1.1.9");
     EXPECT_EQ(text("Balancevlb"), "88.50 元");
     EXPECT_EQ(text("Expirevlb"), "30 天");
-    for (const char* l : {"Balancelb", "Balancevlb", "Expirelb", "Expirevlb"})
+    for (const char* l : { "Balancelb", "Balancevlb", "Expirelb", "Expirevlb" })
         EXPECT_TRUE(w(l)->isVisible()) << l;
     EXPECT_FALSE(w("Viplabel")->isVisible());
     EXPECT_TRUE(w("LinkADisc")->isVisible());
@@ -84,7 +84,7 @@ TEST_F(LoginTest, VipAccountGetsTheVipLayout)
 
 TEST_F(LoginTest, FreeAccountGetsTheFreeLayout)
 {
-    loginBody = reply({{4, "0"}, {7, "0"}});
+    loginBody = reply({ { 4, "0" }, { 7, "0" } });
     start();
     login();
     ASSERT_TRUE(loggedIn());
@@ -92,7 +92,7 @@ TEST_F(LoginTest, FreeAccountGetsTheFreeLayout)
     EXPECT_FALSE(s.vipAccount);
     EXPECT_EQ(s.nodeListFile, "Free.ini");
     EXPECT_EQ(text("FreeUlb"), "免费用户：");
-    for (const char* l : {"Balancelb", "Balancevlb", "Expirelb", "Expirevlb"})
+    for (const char* l : { "Balancelb", "Balancevlb", "Expirelb", "Expirevlb" })
         EXPECT_FALSE(w(l)->isVisible()) << l;
     EXPECT_TRUE(w("Viplabel")->isVisible());
     EXPECT_EQ(text("Viplabel"), "立即升级成VIP版享受飞速快感！");
@@ -111,24 +111,24 @@ TEST_F(LoginTest, FailuresStayOnTheLoginPanelWithTheirText)
         std::string body;
         const char* expected;
     };
-    const std::string refused =
-        "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1.帐户或者密码错误。\r\n\r\n2.连接用户过多请稍后再试！";
+    const std::string refused = "提示：登陆失败！\r\n\r\n可能是如下原因：\r\n\r\n1."
+                                "帐户或者密码错误。\r\n\r\n2.连接用户过多请稍后再试！";
     const std::string frozen = "提示：\r\n\r\n您的帐户已被冻结，请联系网站管理员！";
-    const std::string expired =
-        "提示：\r\n\r\n您的帐户已到期,请及时冲值,谢谢合作!\r\n\r\n如果您已经充值，请点击下面按钮，兑换使用时间！";
+    const std::string expired = "提示：\r\n\r\n您的帐户已到期,请及时冲值,谢谢合作!"
+                                "\r\n\r\n如果您已经充值，请点击下面按钮，兑换使用时间！";
     const std::vector<Case> cases = {
-        {"refused", 200, "error", refused.c_str()},
-        {"fewer than 16 items", 200, "ok!|a|b|c|1|2.9|0|1||0|t||1|1|0", kRequestFailed},
-        {"item 4 not an integer", 200, reply({{4, "vip"}}), kRequestFailed},
-        {"item 6 not an integer", 200, reply({{6, "x"}}), kRequestFailed},
-        {"item 7 not an integer", 200, reply({{7, ""}}), kRequestFailed},
-        {"item 9 not an integer", 200, reply({{9, "1.5"}}), kRequestFailed},
-        {"item 14 not an integer", 200, reply({{14, "n"}}), kRequestFailed},
-        {"frozen with DaysLeft 0", 200, reply({{4, "2"}, {3, "0"}}), frozen.c_str()},
-        {"expired VIP", 200, reply({{3, "0"}}), expired.c_str()},
-        {"expired free", 200, reply({{3, "0"}, {4, "0"}}), expired.c_str()},
-        {"HTTP 302", 302, reply(), kRequestFailed},
-        {"HTTP 500", 500, reply(), kRequestFailed},
+        { "refused", 200, "error", refused.c_str() },
+        { "fewer than 16 items", 200, "ok!|a|b|c|1|2.9|0|1||0|t||1|1|0", kRequestFailed },
+        { "item 4 not an integer", 200, reply({ { 4, "vip" } }), kRequestFailed },
+        { "item 6 not an integer", 200, reply({ { 6, "x" } }), kRequestFailed },
+        { "item 7 not an integer", 200, reply({ { 7, "" } }), kRequestFailed },
+        { "item 9 not an integer", 200, reply({ { 9, "1.5" } }), kRequestFailed },
+        { "item 14 not an integer", 200, reply({ { 14, "n" } }), kRequestFailed },
+        { "frozen with DaysLeft 0", 200, reply({ { 4, "2" }, { 3, "0" } }), frozen.c_str() },
+        { "expired VIP", 200, reply({ { 3, "0" } }), expired.c_str() },
+        { "expired free", 200, reply({ { 3, "0" }, { 4, "0" } }), expired.c_str() },
+        { "HTTP 302", 302, reply(), kRequestFailed },
+        { "HTTP 500", 500, reply(), kRequestFailed },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +160,7 @@ TEST_F(LoginTest, ServerUnreachable)
 TEST_F(LoginTest, EmptyFieldsSendNothingAndStoreNothing)
 {
     start();
-    for (auto [user, pass] : {std::pair{"", "pw"}, std::pair{"u", ""}}) {
+    for (auto [user, pass] : { std::pair { "", "pw" }, std::pair { "u", "" } }) {
         login(user, pass);
         EXPECT_EQ(text("Loginstatelb"), "提示：\r\n\r\n请输入帐户和密码！");
         EXPECT_TRUE(w("Username")->isEnabled());
@@ -203,7 +203,7 @@ TEST_F(LoginTest, ChoicesAreStoredBeforeSending)
 TEST_F(LoginTest, RefusedSettingsWriteStopsBeforeTheRequest)
 {
     start();
-    std::filesystem::create_directory(appDir.file("zvtad.INI"));  // a directory cannot be replaced by a file
+    std::filesystem::create_directory(appDir.file("zvtad.INI")); // a directory cannot be replaced by a file
     login();
     EXPECT_TRUE(loginTargets.empty());
     ASSERT_EQ(boxes->shown.size(), 1u);
@@ -221,23 +221,23 @@ TEST_F(LoginTest, StopAndIllegalAndUpdateEndTheProgram)
     EXPECT_EQ(boxes->shown[0].title, "Zavtrel");
     EXPECT_EQ(boxes->shown[0].text, "系统升级中,暂停使用！");
 
-    loginBody = reply({{4, "3"}});
+    loginBody = reply({ { 4, "3" } });
     start();
     login();
     EXPECT_TRUE(programEnded);
     EXPECT_EQ(boxes->shown.back().text, "非法用户，请联系网站管理员！");
 
-    for (const char* version : {"2.90", "3.0", "2.8"}) {
-        loginBody = reply({{5, version}, {4, "2"}});
+    for (const char* version : { "2.90", "3.0", "2.8" }) {
+        loginBody = reply({ { 5, version }, { 4, "2" } });
         start();
         login();
         EXPECT_TRUE(programEnded) << version;
         ASSERT_FALSE(launcher->started.empty());
-        EXPECT_EQ(launcher->started.back(), std::vector<std::string>{appDir.file("Update.exe")});
+        EXPECT_EQ(launcher->started.back(), std::vector<std::string> { appDir.file("Update.exe") });
         EXPECT_FALSE(loggedIn());
     }
     const size_t launched = launcher->started.size();
-    loginBody = reply({{5, "2.9"}});
+    loginBody = reply({ { 5, "2.9" } });
     start();
     login();
     EXPECT_FALSE(programEnded);
@@ -251,9 +251,9 @@ TEST_F(LoginTest, AdvertisementTimerSwitchRule)
         const char* adSwitch;
         bool on;
     };
-    for (const Case& c : {Case{"0", "1", true}, Case{"1", "1", false}, Case{"0", "2", true}, Case{"1", "2", true},
-                          Case{"0", "0", false}, Case{"1", "3", false}}) {
-        loginBody = reply({{4, c.state}, {6, c.adSwitch}});
+    for (const Case& c : { Case { "0", "1", true }, Case { "1", "1", false }, Case { "0", "2", true },
+             Case { "1", "2", true }, Case { "0", "0", false }, Case { "1", "3", false } }) {
+        loginBody = reply({ { 4, c.state }, { 6, c.adSwitch } });
         start();
         login();
         ASSERT_TRUE(loggedIn());
@@ -265,7 +265,7 @@ TEST_F(LoginTest, AdvertisementTimerSwitchRule)
 TEST_F(LoginTest, FullRelayNotAllowedUnchecksASavedChoice)
 {
     writeSettings("[Main]\r\nIsServer=1\r\n");
-    loginBody = reply({{7, "0"}});
+    loginBody = reply({ { 7, "0" } });
     start();
     EXPECT_TRUE(checked("IsServer"));
     login();
@@ -277,8 +277,8 @@ TEST_F(LoginTest, FullRelayNotAllowedUnchecksASavedChoice)
 
 TEST_F(LoginTest, AutomaticLoginAtStartUp)
 {
-    writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass=" + cipher::encryptText("pw") +
-                  "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
+    writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass=" + cipher::encryptText("pw")
+        + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
     start();
     EXPECT_TRUE(loggedIn());
     EXPECT_TRUE(checked("AutoConn")) << "auto-connect ticks the box";

@@ -12,42 +12,43 @@ namespace {
 void clickWidget(QWidget* w)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
+        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &press);
     QCoreApplication::sendEvent(w, &release);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(MainWindowTest, EveryLinkOpensItsAddress)
 {
-    clock->time = {2026, 3, 5, 7, 8, 9, 0};
+    clock->time = { 2026, 3, 5, 7, 8, 9, 0 };
     start();
     Session& s = client->session();
     s.portalUser = "张 三";
     s.portalPassword = "pw";
     s.contactUrl = "http://contact/";
     const std::string base = portal.base();
-    const std::string sig = "SiteCheck.aspx?u=张 三&t=20260305070809&c=" + cipher::md5Hex("20260305070809pw") + "&r=";
+    const std::string sig
+        = "SiteCheck.aspx?u=张 三&t=20260305070809&c=" + cipher::md5Hex("20260305070809pw") + "&r=";
 
     struct Case {
         const char* control;
         std::string address;
     };
     const Case cases[] = {
-        {"Userlabel", base + sig + "Pay.aspx"},
-        {"Servicelabel", base + sig + "Agent.aspx"},
-        {"Helplabel", base + sig + "JsqAQ.aspx"},
-        {"Viplabel", base + sig + "Pay.aspx"},
-        {"ForgetPwlb", base + sig + "Repass.aspx"},
-        {"Yinsilb", base + sig + "OnlinePay.aspx"},
-        {"lbDuihuanshijian", base + sig + "UserFill.aspx"},
-        {"ContactmQQ", "http://contact/"},
-        {"ContactQQ", "http://contact/"},
-        {"lblContent", "http://portal/notice"},
-        {"Boxgmlb", base},
+        { "Userlabel", base + sig + "Pay.aspx" },
+        { "Servicelabel", base + sig + "Agent.aspx" },
+        { "Helplabel", base + sig + "JsqAQ.aspx" },
+        { "Viplabel", base + sig + "Pay.aspx" },
+        { "ForgetPwlb", base + sig + "Repass.aspx" },
+        { "Yinsilb", base + sig + "OnlinePay.aspx" },
+        { "lbDuihuanshijian", base + sig + "UserFill.aspx" },
+        { "ContactmQQ", "http://contact/" },
+        { "ContactQQ", "http://contact/" },
+        { "lblContent", "http://portal/notice" },
+        { "Boxgmlb", base },
     };
     for (const auto& c : cases) {
         launcher->opened.clear();
@@ -86,8 +87,8 @@ TEST_F(MainWindowTest, EmptyAddressStillStartsTheBrowserAndHoverShowsBackgrounds
     EXPECT_EQ(launcher->opened[0], "");
 
     QEvent enter(QEvent::Enter), leave(QEvent::Leave);
-    for (auto [label, bg] : {std::pair{"Userlabel", "Userlabelbg"}, std::pair{"Servicelabel", "Servicebg"},
-                             std::pair{"Helplabel", "Helpbg"}}) {
+    for (auto [label, bg] : { std::pair { "Userlabel", "Userlabelbg" },
+             std::pair { "Servicelabel", "Servicebg" }, std::pair { "Helplabel", "Helpbg" } }) {
         QCoreApplication::sendEvent(w(label), &enter);
         EXPECT_TRUE(w(bg)->isVisibleTo(w("Panel1"))) << bg;
         QCoreApplication::sendEvent(w(label), &leave);

@@ -21,14 +21,13 @@ protected:
     {
         std::string ini = "[head]\r\nnodecount=" + std::to_string(nodes.size()) + "\r\n";
         for (size_t i = 0; i < nodes.size(); ++i)
-            ini += "[node" + std::to_string(i + 1) + "]\r\nlinetype=" + std::to_string(nodes[i].lineType) +
-                   "\r\nip=" + (nodes[i].address.empty() ? "" : cipher::encryptText(nodes[i].address)) +
-                   "\r\nnodename=" + nodes[i].name + "\r\nright=" + std::to_string(nodes[i].right) + "\r\n";
+            ini += "[node" + std::to_string(i + 1) + "]\r\nlinetype=" + std::to_string(nodes[i].lineType)
+                + "\r\nip=" + (nodes[i].address.empty() ? "" : cipher::encryptText(nodes[i].address))
+                + "\r\nnodename=" + nodes[i].name + "\r\nright=" + std::to_string(nodes[i].right) + "\r\n";
         writeBytes(appDir.file(file), platform::utf8ToGbk(ini));
     }
     NodeChooserDialog& chooser() { return client->nodeChooser(); }
-    template <typename T = QWidget>
-    T* d(const char* name)
+    template <typename T = QWidget> T* d(const char* name)
     {
         T* found = chooser().findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
@@ -73,7 +72,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(NodeChooserTest, DialogControls)
 {
@@ -83,13 +82,13 @@ TEST_F(NodeChooserTest, DialogControls)
     EXPECT_EQ(c.size(), QSize(267, 350));
     EXPECT_TRUE(c.windowFlags() & Qt::Tool);
     EXPECT_TRUE(d<QCheckBox>("CheckBox1")->isChecked());
-    for (const char* r : {"RadioButton1", "RadioButton2", "RadioButton3"})
+    for (const char* r : { "RadioButton1", "RadioButton2", "RadioButton3" })
         EXPECT_FALSE(d<QRadioButton>(r)->isChecked()) << r;
     EXPECT_EQ(d<QRadioButton>("RadioButton1")->text(), QStringLiteral("网通"));
     EXPECT_EQ(d<QRadioButton>("RadioButton2")->text(), QStringLiteral("电信"));
     EXPECT_EQ(d<QRadioButton>("RadioButton3")->text(), QStringLiteral("其他"));
-    const int widths[] = {120, 60, 65, 1};
-    const char* headers[] = {"服务器节点", "状态", "延时", "IP"};
+    const int widths[] = { 120, 60, 65, 1 };
+    const char* headers[] = { "服务器节点", "状态", "延时", "IP" };
     for (int col = 0; col < 4; ++col) {
         EXPECT_EQ(list()->columnWidth(col), widths[col]);
         EXPECT_EQ(list()->horizontalHeaderItem(col)->text().toStdString(), headers[col]);
@@ -103,31 +102,33 @@ TEST_F(NodeChooserTest, DialogControls)
 
 TEST_F(NodeChooserTest, RatingsAndTheBestRow)
 {
-    writeNodes({{1, "10.0.0.1", "a"}, {1, "10.0.0.2", "b"}, {1, "10.0.0.3", "c"}, {1, "10.0.0.4", "d"},
-                {1, "10.0.0.5", "e"}, {1, "10.0.0.6", "f"}, {2, "10.0.1.1", "other type"}, {1, "", "no address"}});
-    icmp->delays = {{"10.0.0.1", "100"}, {"10.0.0.2", "101"}, {"10.0.0.3", "200"},
-                   {"10.0.0.4", "201"}, {"10.0.0.5", "399"}, {"10.0.0.6", "400"}};
+    writeNodes({ { 1, "10.0.0.1", "a" }, { 1, "10.0.0.2", "b" }, { 1, "10.0.0.3", "c" },
+        { 1, "10.0.0.4", "d" }, { 1, "10.0.0.5", "e" }, { 1, "10.0.0.6", "f" },
+        { 2, "10.0.1.1", "other type" }, { 1, "", "no address" } });
+    icmp->delays = { { "10.0.0.1", "100" }, { "10.0.0.2", "101" }, { "10.0.0.3", "200" },
+        { "10.0.0.4", "201" }, { "10.0.0.5", "399" }, { "10.0.0.6", "400" } };
     start();
     pick("RadioButton2");
     EXPECT_EQ(text("LocalLineTypev"), "自动");
     EXPECT_EQ(d<QLabel>("LineNote")->text(), QStringLiteral("手动选择加速到电信"));
     const auto r = rows();
     ASSERT_EQ(r.size(), 7u);
-    const char* ratings[] = {"优", "良", "良", "一般", "一般", "未知", "优"};
+    const char* ratings[] = { "优", "良", "良", "一般", "一般", "未知", "优" };
     for (size_t i = 0; i < r.size(); ++i)
         EXPECT_EQ(r[i][1], ratings[i]) << i;
-    EXPECT_EQ(r[6], (std::vector<std::string>{"no address", "优", "0", ""}));
+    EXPECT_EQ(r[6], (std::vector<std::string> { "no address", "优", "0", "" }));
     EXPECT_EQ(selectedRow(), 0) << "100 is the smallest non-zero delay";
 }
 
 TEST_F(NodeChooserTest, BestRowRuleAndEmptyLineType)
 {
-    writeNodes({{2, "10.0.0.1", "a"}, {2, "10.0.0.2", "b"}, {2, "10.0.0.3", "c"}, {2, "10.0.0.4", "d"}});
-    icmp->delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "120"}, {"10.0.0.3", "80"}, {"10.0.0.4", "80"}};
+    writeNodes(
+        { { 2, "10.0.0.1", "a" }, { 2, "10.0.0.2", "b" }, { 2, "10.0.0.3", "c" }, { 2, "10.0.0.4", "d" } });
+    icmp->delays = { { "10.0.0.1", "0" }, { "10.0.0.2", "120" }, { "10.0.0.3", "80" }, { "10.0.0.4", "80" } };
     start();
     pick("RadioButton1");
     EXPECT_EQ(selectedRow(), 2) << "the first 80";
-    icmp->delays = {{"10.0.0.1", "0"}, {"10.0.0.2", "0"}, {"10.0.0.3", "0"}, {"10.0.0.4", "0"}};
+    icmp->delays = { { "10.0.0.1", "0" }, { "10.0.0.2", "0" }, { "10.0.0.3", "0" }, { "10.0.0.4", "0" } };
     d<QRadioButton>("RadioButton2")->setChecked(true);
     d<QRadioButton>("RadioButton1")->setChecked(true);
     settle();
@@ -142,18 +143,19 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
 {
     std::vector<Node> nodes;
     for (int i = 1; i <= 6; ++i)
-        nodes.push_back({2, "10.0.2." + std::to_string(i), "netcom" + std::to_string(i)});
-    nodes.push_back({1, "10.0.1.1", "telecom1"});
+        nodes.push_back({ 2, "10.0.2." + std::to_string(i), "netcom" + std::to_string(i) });
+    nodes.push_back({ 1, "10.0.1.1", "telecom1" });
     writeNodes(nodes);
     icmp->sleepMs = 30;
     start();
     d<QCheckBox>("CheckBox1")->setChecked(false);
     chooser().show();
     d<QRadioButton>("RadioButton1")->setChecked(true);
-    QTest::qWait(50);  // the netcom pass is under way
+    QTest::qWait(50); // the netcom pass is under way
     const auto before = std::chrono::steady_clock::now();
     d<QRadioButton>("RadioButton2")->setChecked(true);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20)) << "the window never waits";
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20))
+        << "the window never waits";
     for (int i = 0; i < 200 && (rows().size() != 1 || rows()[0][0] != "telecom1"); ++i)
         QTest::qWait(10);
     QTest::qWait(100);
@@ -164,7 +166,7 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
 
 TEST_F(NodeChooserTest, ClickingTheSelectedRadioButtonStartsNothing)
 {
-    writeNodes({{1, "10.0.0.1", "a"}});
+    writeNodes({ { 1, "10.0.0.1", "a" } });
     start();
     pick("RadioButton2");
     const size_t probes = icmp->probed.size();
@@ -175,7 +177,7 @@ TEST_F(NodeChooserTest, ClickingTheSelectedRadioButtonStartsNothing)
 
 TEST_F(NodeChooserTest, ConfirmationSavesTheChoice)
 {
-    writeNodes({{1, "10.0.0.1", "电信1"}, {1, "10.0.0.2", "电信VIP"}});
+    writeNodes({ { 1, "10.0.0.1", "电信1" }, { 1, "10.0.0.2", "电信VIP" } });
     start();
     pick("RadioButton2");
     list()->selectRow(0);
@@ -192,7 +194,7 @@ TEST_F(NodeChooserTest, ConfirmationSavesTheChoice)
 
 TEST_F(NodeChooserTest, FreeAccountIsRefusedAVipNodeButTheLineTypeIsSaved)
 {
-    writeNodes({{2, "10.0.0.9", "网通vIp专线"}});
+    writeNodes({ { 2, "10.0.0.9", "网通vIp专线" } });
     start();
     pick("RadioButton1");
     list()->selectRow(0);
@@ -211,7 +213,7 @@ TEST_F(NodeChooserTest, FreeAccountIsRefusedAVipNodeButTheLineTypeIsSaved)
 
 TEST_F(NodeChooserTest, OtherLinesForceFullRelayAndNoRowShowsTheNotice)
 {
-    writeNodes({{3, "10.0.3.1", "铁通"}});
+    writeNodes({ { 3, "10.0.3.1", "铁通" } });
     start();
     pick("RadioButton3");
     list()->clearSelection();
@@ -229,20 +231,20 @@ TEST_F(NodeChooserTest, OtherLinesForceFullRelayAndNoRowShowsTheNotice)
 
 TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
 {
-    writeNodes({{1, "10.0.1.1", "t1"}, {1, "10.0.1.2", "t2"}, {2, "10.0.2.1", "n1"}});
-    icmp->delays = {{"10.0.1.1", "40"}, {"10.0.1.2", "50"}, {"10.0.2.1", "10"}};
+    writeNodes({ { 1, "10.0.1.1", "t1" }, { 1, "10.0.1.2", "t2" }, { 2, "10.0.2.1", "n1" } });
+    icmp->delays = { { "10.0.1.1", "40" }, { "10.0.1.2", "50" }, { "10.0.2.1", "10" } };
     start();
-    chooser().show();  // the box is ticked: the test starts
+    chooser().show(); // the box is ticked: the test starts
     settle();
     EXPECT_TRUE(d<QRadioButton>("RadioButton1")->isChecked()) << "netcom scores lower";
     EXPECT_EQ(d<QLabel>("LineNote")->text(), QStringLiteral("本地电信线路(建议加速到网通)"));
     EXPECT_EQ(client->nodeChoice().lineType(), 2);
     EXPECT_EQ(client->nodeChoice().serverIp(), "10.0.2.1");
-    chooser().hide();  // closed without confirming
+    chooser().hide(); // closed without confirming
     EXPECT_EQ(text("LocalLineTypev"), "自动");
     EXPECT_EQ(client->mainWindow().settings().lineType(), 0);
 
-    icmp->delays = {{"10.0.1.1", "5"}, {"10.0.1.2", "6"}, {"10.0.2.1", "90"}};
+    icmp->delays = { { "10.0.1.1", "5" }, { "10.0.1.2", "6" }, { "10.0.2.1", "90" } };
     chooser().show();
     settle();
     EXPECT_TRUE(d<QRadioButton>("RadioButton2")->isChecked());

@@ -18,7 +18,7 @@ protected:
     QSystemTrayIcon* tray() { return client->mainWindow().findChild<QSystemTrayIcon*>("TrayIcon"); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TrayTest, IconMenuHideAndRestore)
 {

@@ -9,23 +9,20 @@ namespace {
 class ConnectionModeTest : public MainWindowTest {
 protected:
     ConnectionModeDialog& dialog() { return client->connectionModeDialog(); }
-    template <typename T>
-    T* d(const char* name)
-    {
-        return dialog().findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* d(const char* name) { return dialog().findChild<T*>(QString::fromLatin1(name)); }
     std::string ipPrioritizeRemote()
     {
-        return IniFile(client->session().phonebookPath).readString(client->session().entryName, "IpPrioritizeRemote");
+        return IniFile(client->session().phonebookPath)
+            .readString(client->session().entryName, "IpPrioritizeRemote");
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ConnectionModeTest, DialogShowsTheStoredModeAndOkWritesThePhonebook)
 {
     writeSettings("[Main]\r\nMode=3\r\n");
-    osInfo->value = {platform::OsVersion::kWindowsNt, 6, 1};
+    osInfo->value = { platform::OsVersion::kWindowsNt, 6, 1 };
     start();
     EXPECT_EQ(client->session().entryName, "TUVEKP") << "mode 3 is mode one at start-up";
     EXPECT_EQ(text("Linkmodev"), "自动");

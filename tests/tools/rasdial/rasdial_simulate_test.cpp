@@ -79,7 +79,8 @@ protected:
             phonebook += "[E" + std::to_string(i) + "]\r\nVpnStrategy=2\r\n";
         phonebookPath_ = runtime_.file("TUVEKP.sys");
         writeBytes(phonebookPath_, phonebook);
-        ras_ = std::make_unique<platform::RegistryRemoteAccess>(*registry_, std::make_shared<platform::SystemClock>(), ns_->classNet());
+        ras_ = std::make_unique<platform::RegistryRemoteAccess>(
+            *registry_, std::make_shared<platform::SystemClock>(), ns_->classNet());
     }
 
     void TearDown() override
