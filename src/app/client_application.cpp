@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include "base/atomic_file.h"
 #include "gui/connection/connection_controller.h"
 #include "gui/content/ad_popup.h"
 #include "gui/content/content_controller.h"
@@ -17,6 +18,13 @@
 ClientApplication::ClientApplication(ClientConfig config, AppServices services)
     : ctx_(std::move(config), std::move(services))
 {
+    // One client runs at a time: a temporary file in its folders is a write
+    // that a kill cut short. In the shared temporary folder only ours go.
+    const AppPaths& paths = ctx_.config.paths;
+    removeStaleTempFiles(paths.appDir);
+    removeStaleTempFiles(paths.resDir);
+    removeStaleTempFiles(paths.tempDir, "TUVEK");
+
     mainWindow_ = std::make_unique<MainWindow>(ctx_);
     MainWindow& window = *mainWindow_;
     modeDialog_ = std::make_unique<ConnectionModeDialog>(ctx_, window.phonebook());

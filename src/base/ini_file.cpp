@@ -1,18 +1,15 @@
 #include "base/ini_file.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 #include "base/ascii.h"
+#include "base/atomic_file.h"
 #include "base/file_bytes.h"
 #include "platform/gbk_codec.h"
 
@@ -23,22 +20,31 @@ struct Line {
     std::string_view terminator; // "\r\n", "\n", "\r" or empty at the end of the file
 };
 
-std::vector<Line> splitLines(std::string_view data)
+// Calls f(line) for each line of data, without copying; stops when f
+// returns false.
+template <typename F> void forEachLine(std::string_view data, F f)
 {
-    std::vector<Line> lines;
     size_t pos = 0;
     while (pos < data.size()) {
         const size_t end = data.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) {
-            lines.push_back({ data.substr(pos), {} });
-            break;
+            f(Line { data.substr(pos), {} });
+            return;
         }
-        size_t termLen = 1;
-        if (data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n')
-            termLen = 2;
-        lines.push_back({ data.substr(pos, end - pos), data.substr(end, termLen) });
+        const size_t termLen = (data[end] == '\r' && end + 1 < data.size() && data[end + 1] == '\n') ? 2 : 1;
+        if (!f(Line { data.substr(pos, end - pos), data.substr(end, termLen) }))
+            return;
         pos = end + termLen;
     }
+}
+
+std::vector<Line> splitLines(std::string_view data)
+{
+    std::vector<Line> lines;
+    forEachLine(data, [&lines](const Line& l) {
+        lines.push_back(l);
+        return true;
+    });
     return lines;
 }
 
@@ -50,11 +56,6 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && isSpace(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-bool iequals(std::string_view a, std::string_view b)
-{
-    return equalsIgnoringAsciiCase(a, b);
 }
 
 // Section name of a header line, or nothing when the line is no header.
@@ -76,9 +77,23 @@ std::optional<std::string_view> keyName(std::string_view line)
     return trim(line.substr(0, eq));
 }
 
-bool readAll(const std::string& path, std::string& out)
+// The value as a reader sees it: trimmed, one pair of quotes taken off, cut
+// at the longest value a reader takes, in UTF-8.
+std::string readValue(std::string_view line)
 {
-    return readFileBytes(path, out);
+    std::string_view value = trim(line.substr(line.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return platform::gbkToUtf8(value.substr(0, IniFile::kMaxValueBytes));
+}
+
+std::string lowerAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return out;
 }
 
 // Where a section starts and ends within the lines.
@@ -91,7 +106,7 @@ std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::stri
 {
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto name = sectionName(lines[i].text);
-        if (!name || !iequals(*name, section))
+        if (!name || !equalsIgnoringAsciiCase(*name, section))
             continue;
         size_t end = i + 1;
         while (end < lines.size() && !sectionName(lines[end].text))
@@ -112,45 +127,41 @@ std::mutex& writerLockFor(const std::string& path)
     return *slot;
 }
 
-// Writes the whole content beside the file, then renames it into place.
-void replaceFile(const std::string& path, std::string_view content)
+// A file that exists and grants nobody write permission, or not this
+// process, keeps its content: its owner made it read-only.
+bool writeRefused(const std::string& path)
 {
-    std::string tmp = path + ".XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0)
-        throw IniWriteError(path);
     struct stat st { };
-    if (stat(path.c_str(), &st) == 0)
-        fchmod(fd, st.st_mode & 07777);
-    else
-        fchmod(fd, 0644);
-    bool ok = true;
-    size_t off = 0;
-    while (ok && off < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + off, content.size() - off);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            off += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(tmp.c_str());
-        throw IniWriteError(path);
-    }
+    if (stat(path.c_str(), &st) != 0)
+        return false;
+    return (st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
-std::string join(const std::vector<Line>& lines)
+// Settings can hold credentials: a new file is the user's alone.
+constexpr mode_t kNewFileMode = 0600;
+
+void replaceFile(const std::string& path, const std::vector<Line>& lines)
 {
-    std::string out;
+    AtomicFile out(path, kNewFileMode, AtomicFile::Links::Follow);
+    bool ok = out.ok();
     for (const auto& l : lines) {
-        out.append(l.text);
-        out.append(l.terminator);
+        ok = ok && out.write(l.text) && out.write(l.terminator);
+        if (!ok)
+            break;
     }
-    return out;
+    if (!ok || !out.commit())
+        throw IniWriteError(path);
+}
+
+// The lines of the file for a write; empty for a file that does not exist.
+std::vector<Line> linesForWrite(const std::string& path, std::string& data)
+{
+    if (writeRefused(path))
+        throw IniWriteError(path);
+    struct stat st { };
+    if (stat(path.c_str(), &st) == 0 && !readFileBytes(path, data))
+        throw IniWriteError(path);
+    return splitLines(data);
 }
 
 } // namespace
@@ -159,6 +170,22 @@ IniWriteError::IniWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path)
     , path_(path)
 {
+}
+
+bool parseDecimalInt(std::string_view text, std::int32_t& out)
+{
+    // One sign at most: from_chars takes a "-" itself but never a "+".
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return false;
+    }
+    std::int32_t v = 0;
+    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 10);
+    if (text.empty() || ec != std::errc() || p != text.data() + text.size())
+        return false;
+    out = v;
+    return true;
 }
 
 bool parseIniInt(std::string_view text, int& out)
@@ -174,13 +201,8 @@ bool parseIniInt(std::string_view text, int& out)
         out = static_cast<int>(v);
         return true;
     }
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty())
-        return false;
-    int v = 0;
-    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v, 10);
-    if (ec != std::errc() || p != text.data() + text.size())
+    std::int32_t v = 0;
+    if (!parseDecimalInt(text, v))
         return false;
     out = v;
     return true;
@@ -195,25 +217,31 @@ bool IniFile::exists() const
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view def) const
 {
     std::string data;
-    if (!readAll(path_, data))
+    if (!readFileBytes(path_, data))
         return std::string(def);
     const std::string gbkSection = platform::utf8ToGbk(section);
     const std::string gbkKey = platform::utf8ToGbk(key);
-    const auto lines = splitLines(data);
-    const auto span = findSection(lines, gbkSection);
-    if (!span)
-        return std::string(def);
-    for (size_t i = span->header + 1; i < span->end; ++i) {
-        const auto k = keyName(lines[i].text);
-        if (!k || !iequals(*k, gbkKey))
-            continue;
-        std::string_view value = trim(lines[i].text.substr(lines[i].text.find('=') + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-            && value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-        return platform::gbkToUtf8(value.substr(0, kMaxValueBytes));
-    }
-    return std::string(def);
+    // Only the first section of the name counts.
+    enum { Before, Inside, After } where = Before;
+    std::optional<std::string> found;
+    forEachLine(data, [&](const Line& l) {
+        if (const auto name = sectionName(l.text)) {
+            if (where == Inside)
+                where = After;
+            else if (where == Before && equalsIgnoringAsciiCase(*name, gbkSection))
+                where = Inside;
+            return where != After;
+        }
+        if (where == Inside) {
+            const auto k = keyName(l.text);
+            if (k && equalsIgnoringAsciiCase(*k, gbkKey)) {
+                found = readValue(l.text);
+                return false;
+            }
+        }
+        return true;
+    });
+    return found ? std::move(*found) : std::string(def);
 }
 
 int IniFile::readInt(std::string_view section, std::string_view key, int def) const
@@ -231,13 +259,11 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
 {
     const std::string gbkSection = platform::utf8ToGbk(section);
     const std::string gbkKey = platform::utf8ToGbk(key);
-    const std::string entry = gbkKey + "=" + platform::utf8ToGbk(value);
+    const std::string gbkValue = platform::utf8ToGbk(value);
 
     std::lock_guard guard(writerLockFor(path_));
     std::string data;
-    if (exists() && !readAll(path_, data))
-        throw IniWriteError(path_);
-    auto lines = splitLines(data);
+    auto lines = linesForWrite(path_, data);
     const auto span = findSection(lines, gbkSection);
 
     static constexpr std::string_view kCrLf = "\r\n";
@@ -247,10 +273,10 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (span) {
         for (size_t i = span->header + 1; i < span->end; ++i) {
             const auto k = keyName(lines[i].text);
-            if (k && iequals(*k, gbkKey)) {
-                owned.push_back(std::string(*k) + "=" + platform::utf8ToGbk(value));
+            if (k && equalsIgnoringAsciiCase(*k, gbkKey)) {
+                owned.push_back(std::string(*k) + "=" + gbkValue);
                 lines[i].text = owned.back();
-                replaceFile(path_, join(lines));
+                replaceFile(path_, lines);
                 return;
             }
         }
@@ -260,17 +286,17 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
             --at;
         if (lines[at - 1].terminator.empty())
             lines[at - 1].terminator = kCrLf;
-        owned.push_back(entry);
+        owned.push_back(gbkKey + "=" + gbkValue);
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line { owned.back(), kCrLf });
     } else {
         if (!lines.empty() && lines.back().terminator.empty())
             lines.back().terminator = kCrLf;
         owned.push_back("[" + gbkSection + "]");
         lines.push_back({ owned.back(), kCrLf });
-        owned.push_back(entry);
+        owned.push_back(gbkKey + "=" + gbkValue);
         lines.push_back({ owned.back(), kCrLf });
     }
-    replaceFile(path_, join(lines));
+    replaceFile(path_, lines);
 }
 
 void IniFile::writeInt(std::string_view section, std::string_view key, int value) const
@@ -290,13 +316,70 @@ void IniFile::eraseSection(std::string_view section) const
     if (!exists())
         return;
     std::string data;
-    if (!readAll(path_, data))
-        throw IniWriteError(path_);
-    auto lines = splitLines(data);
+    auto lines = linesForWrite(path_, data);
     const auto span = findSection(lines, gbkSection);
     if (!span)
         return;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span->header),
         lines.begin() + static_cast<std::ptrdiff_t>(span->end));
-    replaceFile(path_, join(lines));
+    replaceFile(path_, lines);
+}
+
+IniSnapshot IniSnapshot::read(const std::string& path)
+{
+    std::string data;
+    if (!readFileBytes(path, data))
+        data.clear();
+    return IniSnapshot(std::move(data));
+}
+
+IniSnapshot::IniSnapshot(std::string gbkData)
+    : data_(std::move(gbkData))
+{
+    Section* current = nullptr;
+    forEachLine(data_, [this, &current](const Line& l) {
+        if (const auto name = sectionName(l.text)) {
+            sections_.push_back({ *name, {} });
+            current = &sections_.back();
+            index_.try_emplace(lowerAscii(*name), sections_.size() - 1);
+            return true;
+        }
+        if (current)
+            if (const auto k = keyName(l.text))
+                current->entries.emplace_back(*k, l.text);
+        return true;
+    });
+}
+
+const IniSnapshot::Section* IniSnapshot::find(std::string_view gbkName) const
+{
+    const auto it = index_.find(lowerAscii(gbkName));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+std::string IniSnapshot::readString(
+    std::string_view section, std::string_view key, std::string_view def) const
+{
+    if (const Section* s = find(platform::utf8ToGbk(section))) {
+        const std::string gbkKey = platform::utf8ToGbk(key);
+        for (const auto& [k, line] : s->entries)
+            if (equalsIgnoringAsciiCase(k, gbkKey))
+                return readValue(line);
+    }
+    return std::string(def);
+}
+
+int IniSnapshot::readInt(std::string_view section, std::string_view key, int def) const
+{
+    int v = def;
+    return parseIniInt(readString(section, key), v) ? v : def;
+}
+
+std::vector<std::string> IniSnapshot::sectionNames() const
+{
+    std::vector<std::string> names;
+    for (size_t i = 0; i < sections_.size(); ++i)
+        if (index_.at(lowerAscii(sections_[i].name)) == i)
+            names.push_back(platform::gbkToUtf8(sections_[i].name));
+    return names;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <thread>
 
+#include "base/atomic_file.h"
 #include "base/ini_file.h"
 #include "base/settings.h"
 #include "tests/support/temp_dir.h"
@@ -39,6 +40,9 @@ TEST_F(IniFileTest, ValueTable)
         "Word=two\r\n"
         "Neg=-7\r\n"
         "Plus=+3\r\n"
+        "PlusMinus=+-5\r\n"
+        "TwoPlus=++5\r\n"
+        "Space= 5x\r\n"
         "Short=0x\r\n"
         "Big=99999999999\r\n"
         "Bool5=5\r\n"
@@ -53,7 +57,8 @@ TEST_F(IniFileTest, ValueTable)
         int expected;
     };
     for (const Case& c : { Case { "MODE", 1, 2 }, Case { "hex", 0, 31 }, Case { "Word", 1, 1 },
-             Case { "Neg", 0, -7 }, Case { "Plus", 0, 3 }, Case { "Short", 4, 4 }, Case { "Big", 6, 6 },
+             Case { "Neg", 0, -7 }, Case { "Plus", 0, 3 }, Case { "PlusMinus", 1, 1 },
+             Case { "TwoPlus", 1, 1 }, Case { "Space", 1, 1 }, Case { "Short", 4, 4 }, Case { "Big", 6, 6 },
              Case { "Empty", 8, 8 }, Case { "Missing", 5, 5 } }) {
         EXPECT_EQ(ini.readInt("Main", c.key, c.def), c.expected) << c.key;
     }
@@ -202,4 +207,90 @@ TEST_F(IniFileTest, SettingsAccessorsUseTheKeyTable)
     EXPECT_EQ(readBytes(path),
         "[Main]\r\nMode=2\r\nLineType=3\r\nIsServer=1\r\nServerName=\xCD\xF8\xCD\xA8\x32\r\n"
         "[Qqurl]\r\nWebqqurl=http://contact/\r\n");
+}
+
+TEST(IniInteger, OneRuleForEveryReader)
+{
+    struct Case {
+        const char* text;
+        bool ok;
+        int value;
+    };
+    for (const Case& c : { Case { "5", true, 5 }, Case { "+5", true, 5 }, Case { "-5", true, -5 },
+             Case { "+-5", false, 0 }, Case { "-+5", false, 0 }, Case { "--5", false, 0 },
+             Case { "++5", false, 0 }, Case { "+", false, 0 }, Case { "-", false, 0 }, Case { "", false, 0 },
+             Case { " 5", false, 0 }, Case { "2147483647", true, 2147483647 },
+             Case { "2147483648", false, 0 }, Case { "0x10", true, 16 }, Case { "0x", false, 0 } }) {
+        int ini = 0;
+        EXPECT_EQ(parseIniInt(c.text, ini), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(ini, c.value) << c.text;
+        }
+        // The decimal rule is the same, without the hexadecimal prefix.
+        std::int32_t dec = 0;
+        if (std::string_view(c.text).rfind("0x", 0) != 0) {
+            EXPECT_EQ(parseDecimalInt(c.text, dec), c.ok) << c.text;
+        }
+    }
+}
+
+TEST_F(IniFileTest, AReadOnlyFileIsNotReplaced)
+{
+    const std::string before = "[Main]\r\nMode=1\r\n";
+    writeBytes(path, before);
+    chmod(path.c_str(), 0444);
+    EXPECT_THROW(ini.writeInt("Main", "Mode", 2), IniWriteError)
+        << "not even root overrides the owner's choice";
+    EXPECT_THROW(ini.eraseSection("Main"), IniWriteError);
+    EXPECT_EQ(readBytes(path), before);
+    struct stat st { };
+    stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(IniFileTest, WritesGoThroughASymbolicLink)
+{
+    const std::string real = dir.file("real.ini");
+    writeBytes(real, "[Main]\r\nMode=1\r\n");
+    chmod(real.c_str(), 0640);
+    std::filesystem::create_symlink("real.ini", path);
+    ini.writeInt("Main", "Mode", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(path)) << "the link stays a link";
+    EXPECT_EQ(readBytes(real), "[Main]\r\nMode=2\r\n");
+    struct stat st { };
+    stat(real.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the file keeps its mode";
+}
+
+TEST_F(IniFileTest, ANewFileIsTheUsersAloneAndStaleCopiesAreRemoved)
+{
+    ini.writeString("Main", "User", "secret");
+    struct stat st { };
+    stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0077, 0u);
+    // What a write killed half-way leaves behind, and files that merely look alike.
+    for (const char* name : { ".zvtad.INI.tmp-Ab12Cd", ".Vip.ini.tmp-xxxxxx" })
+        writeBytes(dir.file(name), "partial");
+    for (const char* name : { "zvtad.INI.tmp-Ab12Cd", ".zvtad.INI.tmp-toolong", "notes.tmp" })
+        writeBytes(dir.file(name), "keep");
+    removeStaleTempFiles(dir.path());
+    EXPECT_FALSE(fileExists(dir.file(".zvtad.INI.tmp-Ab12Cd")));
+    EXPECT_FALSE(fileExists(dir.file(".Vip.ini.tmp-xxxxxx")));
+    for (const char* name : { "zvtad.INI.tmp-Ab12Cd", ".zvtad.INI.tmp-toolong", "notes.tmp", "zvtad.INI" })
+        EXPECT_TRUE(fileExists(dir.file(name))) << name;
+}
+
+TEST(IniSnapshot, ReadsLikeTheFileItCameFrom)
+{
+    TempDir dir;
+    const std::string text = "[A]\r\nk=1\r\nK=2\r\n[b]\r\nx=\"q\"\r\n[a]\r\nk=3\r\nz=4\r\n";
+    writeBytes(dir.file("f.ini"), text);
+    const IniFile file(dir.file("f.ini"));
+    const IniSnapshot snap = IniSnapshot::read(dir.file("f.ini"));
+    for (auto [section, key] :
+        { std::pair { "a", "k" }, std::pair { "A", "z" }, std::pair { "B", "X" }, std::pair { "c", "k" } })
+        EXPECT_EQ(snap.readString(section, key, "d"), file.readString(section, key, "d")) << section << key;
+    EXPECT_EQ(snap.readInt("a", "k", 0), 1);
+    EXPECT_EQ(snap.sectionNames(), (std::vector<std::string> { "A", "b" }));
+    EXPECT_TRUE(IniSnapshot::read(dir.file("missing")).sectionNames().empty());
 }

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <filesystem>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -185,4 +186,23 @@ TEST_F(MainWindowTest, WindowGoesToTheTopRightCorner)
     const QRect screen = mw.screen()->geometry();
     EXPECT_EQ(mw.frameGeometry().left(), screen.width() - mw.frameGeometry().width() - 50);
     EXPECT_EQ(mw.frameGeometry().top(), 50);
+}
+
+TEST_F(MainWindowTest, StartUpRemovesWhatAKilledWriteLeftBehind)
+{
+    std::filesystem::create_directories(appDir.path() + "res");
+    const std::vector<std::string> stale
+        = { appDir.file(".zvtad.INI.tmp-a1B2c3"), appDir.file(".Vip.ini.tmp-zzzzzz"),
+              appDir.path() + "res/.tuvek1a.bmp.tmp-000000", systemTemp.file(".TUVEKP.sys.tmp-q1w2e3") };
+    const std::vector<std::string> kept
+        = { systemTemp.file(".other.ini.tmp-q1w2e3"), appDir.file("notes.txt") };
+    for (const auto& f : stale)
+        writeBytes(f, "partial");
+    for (const auto& f : kept)
+        writeBytes(f, "keep");
+    start();
+    for (const auto& f : stale)
+        EXPECT_FALSE(fileExists(f)) << f;
+    for (const auto& f : kept)
+        EXPECT_TRUE(fileExists(f)) << f;
 }

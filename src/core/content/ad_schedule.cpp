@@ -1,6 +1,6 @@
 #include "core/content/ad_schedule.h"
 
-#include <charconv>
+#include "base/ini_file.h"
 
 void AdSchedule::replace(const std::vector<AdEntryConfig>& entries)
 {
@@ -29,15 +29,5 @@ std::optional<std::string> AdSchedule::tick()
 
 bool AdSchedule::parseTime(std::string_view text, std::int32_t& out)
 {
-    const std::string_view original = text;
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty() || text.front() == '+' || (text.front() == '-' && text.size() != original.size()))
-        return false;
-    std::int32_t v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return false;
-    out = v;
-    return true;
+    return parseDecimalInt(text, out);
 }

@@ -1,13 +1,11 @@
 #include "core/content/download.h"
 
+#include "base/atomic_file.h"
+
 #include <cctype>
-#include <cstdio>
 #include <string_view>
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,7 +16,7 @@ void globalInit()
 }
 
 struct Sink {
-    int fd = -1;
+    AtomicFile& file;
     bool failed = false;
 };
 
@@ -26,14 +24,9 @@ size_t writeBody(char* data, size_t size, size_t count, void* user)
 {
     auto* sink = static_cast<Sink*>(user);
     const size_t total = size * count;
-    size_t done = 0;
-    while (done < total) {
-        const ssize_t n = ::write(sink->fd, data + done, total - done);
-        if (n <= 0) {
-            sink->failed = true;
-            return 0; // makes curl stop with a write error
-        }
-        done += static_cast<size_t>(n);
+    if (!sink->file.write(std::string_view(data, total))) {
+        sink->failed = true;
+        return 0; // makes curl stop with a write error
     }
     return total;
 }
@@ -88,19 +81,12 @@ bool downloadToFile(const std::string& url, const std::string& file, const Downl
         if (!isWebAddress(url) || file.empty() || file.back() == '/')
             return false;
         globalInit();
-        std::string temp = file + ".part-XXXXXX";
-        Sink sink;
-        sink.fd = mkostemp(temp.data(), O_CLOEXEC);
-        if (sink.fd < 0)
+        // A link in the program directory is replaced, never written through.
+        AtomicFile out(file, 0644, AtomicFile::Links::Replace);
+        if (!out.ok())
             return false;
-        bool ok = transfer(url, sink, limits);
-        ok = ::fchmod(sink.fd, 0644) == 0 && ok;
-        ok = ::fsync(sink.fd) == 0 && ok;
-        ok = ::close(sink.fd) == 0 && ok;
-        if (ok && std::rename(temp.c_str(), file.c_str()) == 0)
-            return true;
-        ::unlink(temp.c_str());
-        return false;
+        Sink sink { out };
+        return transfer(url, sink, limits) && out.commit();
     } catch (...) {
         return false;
     }

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "base/ini_file.h"
@@ -24,43 +22,16 @@ bool iequalsAscii(std::string_view a, std::string_view b)
     });
 }
 
-std::string_view trimBlanks(std::string_view s)
+// The number i of a section named "node<i>" (any letter case, no leading
+// zero); 0 for any other name.
+int nodeSectionNumber(std::string_view name)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// Highest i for which a header "[node<i>]" is in the file, as the INI reader
-// would find it by the name "node" + i; 0 when there is none.
-int lastNodeSection(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    int last = 0;
-    size_t pos = 0;
-    while (pos < data.size()) {
-        size_t end = data.find_first_of("\r\n", pos);
-        if (end == std::string::npos)
-            end = data.size();
-        const std::string_view line = trimBlanks(std::string_view(data).substr(pos, end - pos));
-        pos = end + 1;
-        if (line.empty() || line.front() != '[')
-            continue;
-        const size_t close = line.find(']');
-        const std::string_view name
-            = trimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-        if (name.size() < 5 || !iequalsAscii(name.substr(0, 4), "node") || name[4] == '0')
-            continue;
-        const std::string_view digits = name.substr(4);
-        int number = 0;
-        const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        if (ec == std::errc() && ptr == digits.data() + digits.size())
-            last = std::max(last, number);
-    }
-    return last;
+    if (name.size() < 5 || !iequalsAscii(name.substr(0, 4), "node") || name[4] == '0')
+        return 0;
+    const std::string_view digits = name.substr(4);
+    int number = 0;
+    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return (ec == std::errc() && ptr == digits.data() + digits.size()) ? number : 0;
 }
 
 } // namespace
@@ -94,11 +65,19 @@ std::string resolveNodeListPath(const std::string& appDir, const std::string& fi
 
 NodeList loadNodeList(const std::string& appDir, const std::string& fileName)
 {
-    const IniFile ini(resolveNodeListPath(appDir, fileName));
+    // One read and one scan of the file, and work for the sections it holds
+    // only: a huge nodecount costs nothing.
+    const IniSnapshot ini = IniSnapshot::read(resolveNodeListPath(appDir, fileName));
     NodeList list;
     list.nodeCount = ini.readInt("head", "nodecount", 1);
-    const int present = std::min(list.nodeCount, lastNodeSection(ini.path()));
-    for (int i = 1; i <= present; ++i) {
+    std::vector<int> present;
+    for (const std::string& name : ini.sectionNames()) {
+        const int number = nodeSectionNumber(name);
+        if (number >= 1 && number <= list.nodeCount)
+            present.push_back(number);
+    }
+    std::sort(present.begin(), present.end());
+    for (const int i : present) {
         const std::string section = "node" + std::to_string(i);
         NodeEntry entry;
         entry.number = i;

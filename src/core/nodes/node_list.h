@@ -18,9 +18,9 @@ struct NodeEntry {
 struct NodeList {
     // "nodecount" of the file, which the selection score divides by.
     int nodeCount = 0;
-    // Sections 1..nodeCount in ascending order. Sections past the last one the
-    // file holds would read as all defaults (line type 0, taking part in
-    // nothing) and are left out, so a huge count costs nothing.
+    // The sections among 1..nodeCount that the file holds, in ascending
+    // order. A missing one would read as all defaults (line type 0, taking
+    // part in nothing) and is left out, so a huge count costs nothing.
     std::vector<NodeEntry> nodes;
 
     // Empty for a number outside the list.

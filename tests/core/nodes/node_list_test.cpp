@@ -58,11 +58,11 @@ TEST(NodeList, FileTable)
             { { 1, 1, "10.200.0.1", "电信一", 1 } } },
         { "nodecount in hex", "[head]\r\nnodecount=0x2\r\n" + twoNodes, 2,
             { { 1, 1, "10.200.0.1", "电信一", 1 }, { 2, 2, "1.2.3.4", "网通VIP", 0 } } },
-        // node2 is missing and reads as defaults; node4 beyond the last section
-        // would too and is left out.
+        // node2 and node4 are missing: they would read as defaults, taking part
+        // in nothing, and are left out.
         { "nodecount larger than the sections",
             "[head]\r\nnodecount=4\r\n[node1]\r\nlinetype=1\r\n[node3]\r\nlinetype=3\r\nnodename=其他\r\n", 4,
-            { { 1, 1, "", "", 0 }, { 2, 0, "", "", 0 }, { 3, 3, "", "其他", 0 } } },
+            { { 1, 1, "", "", 0 }, { 3, 3, "", "其他", 0 } } },
         { "integers as text",
             "[head]\r\nnodecount=3\r\n[node1]\r\nlinetype=0x2\r\nright=0X1\r\n[node2]\r\nlinetype="
             "two\r\nright=yes\r\n"
@@ -105,13 +105,17 @@ TEST(NodeList, IpThatIsNotHexGivesSomeOtherAddress)
 TEST(NodeList, HugeNodeCountCostsOnlyTheSectionsPresent)
 {
     TempDir dir;
+    // A section numbered like the count itself must not make the reader walk
+    // every number up to it.
     writeBytes(dir.file("Free.ini"),
-        nodeListText({ { 1, "10.200.0.1", "a", 1 }, { 2, "10.200.0.2", "b", 1 } }, "2147483647"));
+        nodeListText({ { 1, "10.200.0.1", "a", 1 }, { 2, "10.200.0.2", "b", 1 } }, "2147483647")
+            + "[node2147483647]\r\nlinetype=2\r\nnodename=last\r\n");
     const auto start = std::chrono::steady_clock::now();
     const NodeList list = loadNodeList(dir.path(), "Free.ini");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(list.nodeCount, 2147483647);
-    ASSERT_EQ(list.nodes.size(), 2u);
+    ASSERT_EQ(list.nodes.size(), 3u);
+    EXPECT_EQ(list.nameOf(2147483647), "last");
     EXPECT_EQ(list.nodes[1].address, "10.200.0.2");
     EXPECT_EQ(list.nameOf(2), "b");
     EXPECT_EQ(list.nameOf(0), "");
@@ -163,4 +167,19 @@ TEST(NodeList, ReferenceServiceLists)
         EXPECT_GE(vip, 1) << file;
         EXPECT_GE(manualOnly, 1) << file;
     }
+}
+
+TEST(NodeList, TenThousandNodesInOneRead)
+{
+    TempDir dir;
+    std::vector<TestNode> nodes;
+    for (int i = 1; i <= 10000; ++i)
+        nodes.push_back(
+            { 1 + i % 3, "10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256), "n", 1 });
+    writeNodeList(dir.file("Free.ini"), nodes);
+    const auto start = std::chrono::steady_clock::now();
+    const NodeList list = loadNodeList(dir.path(), "Free.ini");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(list.nodes.size(), 10000u);
+    EXPECT_EQ(list.nodes.back().address, "10.1.39.16");
 }

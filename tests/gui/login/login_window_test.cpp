@@ -1,5 +1,6 @@
 #include <QTimer>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "core/cipher/string_cipher.h"
 #include "core/shell/stored_texts.h"
@@ -209,6 +210,24 @@ TEST_F(LoginTest, RefusedSettingsWriteStopsBeforeTheRequest)
     ASSERT_EQ(boxes->shown.size(), 1u);
     EXPECT_EQ(boxes->shown[0].text, "Unable to write to " + appDir.file("zvtad.INI"));
     EXPECT_TRUE(w("Username")->isEnabled());
+}
+
+TEST_F(LoginTest, AReadOnlySettingsFileIsNeitherReplacedNorLoggedInFrom)
+{
+    const std::string saved = "[Main]\r\nUser=" + cipher::encryptText("demo")
+        + "\r\nPass=" + cipher::encryptText("pw") + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\n";
+    writeSettings(saved);
+    chmod(appDir.file("zvtad.INI").c_str(), 0444);
+    // From start-up: silent, and nothing sent.
+    start();
+    EXPECT_TRUE(loginTargets.empty());
+    EXPECT_TRUE(boxes->shown.empty());
+    // From the button: the error, and nothing sent.
+    login();
+    EXPECT_TRUE(loginTargets.empty());
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text, "Unable to write to " + appDir.file("zvtad.INI"));
+    EXPECT_EQ(readBytes(appDir.file("zvtad.INI")), platform::utf8ToGbk(saved));
 }
 
 TEST_F(LoginTest, StopAndIllegalAndUpdateEndTheProgram)
