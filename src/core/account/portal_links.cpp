@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/account/portal_request.h"
 #include "core/cipher/md5.h"
 #include "platform/gbk_codec.h"
 
@@ -17,5 +18,10 @@ std::string buildPortalQuery(std::string_view user, std::string_view password, c
 {
     const std::string stamp = portalTimeStamp(clock.now());
     const std::string sign = cipher::md5Hex(stamp + platform::utf8ToGbk(password));
-    return "SiteCheck.aspx?u=" + std::string(user) + "&t=" + stamp + "&c=" + sign + "&r=";
+    return "SiteCheck.aspx?u=" + encodeQueryValue(user) + "&t=" + stamp + "&c=" + sign + "&r=";
+}
+
+std::string kickAddress(const std::string& portalBase, std::string_view user)
+{
+    return portalBase + "ClearContact.aspx?Username=" + encodeQueryValue(user);
 }

@@ -72,5 +72,5 @@ std::string PortalLinks::signedAddress(const char* page) const
 
 std::string PortalLinks::kickAddress() const
 {
-    return ctx_.config.portalBase + "ClearContact.aspx?Username=" + ctx_.session.portalUser;
+    return ::kickAddress(ctx_.config.portalBase, ctx_.session.portalUser);
 }

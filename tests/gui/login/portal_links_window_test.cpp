@@ -31,7 +31,7 @@ TEST_F(MainWindowTest, EveryLinkOpensItsAddress)
     s.contactUrl = "http://contact/";
     const std::string base = portal.base();
     const std::string sig
-        = "SiteCheck.aspx?u=张 三&t=20260305070809&c=" + cipher::md5Hex("20260305070809pw") + "&r=";
+        = "SiteCheck.aspx?u=\xD5\xC5%20\xC8\xFD&t=20260305070809&c=" + cipher::md5Hex("20260305070809pw") + "&r=";
 
     struct Case {
         const char* control;
@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, KickFromTheButtonHidesItFromTheMenuDoesNot)
     static_cast<QPushButton*>(autoT)->click();
     EXPECT_FALSE(autoT->isVisibleTo(w("Mainpanel")));
     ASSERT_EQ(launcher->opened.size(), 2u);
-    EXPECT_EQ(launcher->opened[0], portal.base() + "ClearContact.aspx?Username=u 1");
+    EXPECT_EQ(launcher->opened[0], portal.base() + "ClearContact.aspx?Username=u%201");
     EXPECT_EQ(launcher->opened[1], launcher->opened[0]);
 }
 
