@@ -32,6 +32,9 @@ public:
     ButtonBar(const Widgets& widgets, std::string resDir, QObject* parent = nullptr);
     ~ButtonBar() override;
 
+    // A fetch run starts; a later one supersedes it.
+    unsigned beginRun() { return ++latestRun_; }
+    unsigned latestRun() const { return latestRun_; }
     // Steps of a fetch run. Failures throw.
     void startBar();
     void addEntry(int number, const BarEntryItems& items);
@@ -65,6 +68,7 @@ private:
     std::string resDir_;
     ImageButton* current_;
     std::optional<Lists> lists_;
+    unsigned latestRun_ = 0;
     std::vector<QPointer<ImageButton>> created_;
     QPointer<QWidget> browserWidget_;
     webcontent::WebView* browser_ = nullptr;

@@ -175,6 +175,32 @@ TEST_F(ConfigFetchWorkerTest, ARepeatedRunLeavesOneButtonPerPlace)
     EXPECT_FALSE(ui.softPanel->isVisible());
 }
 
+TEST_F(ConfigFetchWorkerTest, OverlappingRunsLeaveTheBarOfTheLaterOne)
+{
+    std::string ini = "[mainmemu]\r\ncount=3\r\n";
+    for (int i = 1; i <= 3; ++i)
+        ini += "[submenu" + std::to_string(i) + "]\r\nCaption=c" + std::to_string(i) + "\r\nimageurl1=" + img("x.bmp")
+            + "\r\n";
+    putImage("x.bmp", 7);
+    setBar(ini);
+    ConfigFetchJob job;
+    job.contentBase = content.base() + "content/";
+    job.appDir = ui.appDir.path();
+    job.resDir = ui.resDir;
+    job.nodeListFile = "Free.ini";
+    // A second login while the first run still downloads.
+    int finished = 0;
+    for (int run = 0; run < 2; ++run)
+        ConfigFetchWorker::start(
+            workers, job, { *ui.bar, schedule, session, settings, log }, [&] { ++finished; });
+    ASSERT_TRUE(waitFor([&] { return finished == 2; }));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ui.buttonsNamed(2), 1);
+    EXPECT_EQ(ui.buttonsNamed(3), 1);
+    EXPECT_EQ(ui.bar->captions().size(), 3u);
+    EXPECT_EQ(logText(), "") << "the superseded run ends without a failure line";
+}
+
 TEST_F(ConfigFetchWorkerTest, AFailedDownloadKeepsTheEarlierLocalFiles)
 {
     const std::string oldRoutes = "1.0.1.0,255.255.255.0\r\n";
