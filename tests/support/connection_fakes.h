@@ -133,8 +133,11 @@ public:
     std::map<std::string, std::string> delays; // address → delay text; others "300"
     std::vector<std::string> probed;
     std::atomic<int> sleepMs { 0 }; // how long each probe takes
+    std::atomic<bool> unavailable { false }; // no echo can be sent at all
     std::string ping(const std::string& address) override
     {
+        if (unavailable)
+            throw platform::IcmpUnavailable("scripted");
         if (sleepMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs.load()));
         std::lock_guard g(lock);

@@ -13,14 +13,17 @@ class FakeIcmpProbe : public platform::IcmpProbe {
 public:
     std::map<std::string, std::string> delays;
     std::string throwAt; // this address throws instead of answering
+    bool unavailable = false; // no echo can be sent at all
     std::vector<std::string> pinged;
 
     std::string ping(const std::string& address) override
     {
         std::lock_guard g(lock_);
+        if (unavailable)
+            throw platform::IcmpUnavailable("scripted");
         pinged.push_back(address);
         if (address == throwAt)
-            throw platform::IcmpUnavailable("scripted");
+            throw std::runtime_error("scripted");
         const auto it = delays.find(address);
         return it == delays.end() ? std::string("300") : it->second;
     }

@@ -36,16 +36,24 @@ int probeLineType(int t, SelectionState& state, const NodeListLoader& loadNodes,
             return 0;
         // At most nodeCount terms, each an int: the quotient fits an int again.
         return static_cast<int>(sum / (static_cast<std::int64_t>(list.nodeCount) + 1));
+    } catch (const platform::IcmpUnavailable&) {
+        throw;
     } catch (...) {
         return 0;
     }
 }
 
-AutoSelection selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe, NodeChoice& choice)
+std::optional<AutoSelection> selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe,
+                                            NodeChoice& choice)
 {
     SelectionState state;
-    const int score1 = probeLineType(1, state, loadNodes, probe, choice);
-    const int score2 = probeLineType(2, state, loadNodes, probe, choice);
+    int score1 = 0, score2 = 0;
+    try {
+        score1 = probeLineType(1, state, loadNodes, probe, choice);
+        score2 = probeLineType(2, state, loadNodes, probe, choice);
+    } catch (const platform::IcmpUnavailable&) {
+        return std::nullopt;
+    }
     AutoSelection result;
     if (score2 < score1) {
         result.lineType = 2;

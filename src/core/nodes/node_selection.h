@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,10 @@ int delayFromText(std::string_view text);
 // state's best and is written to the choice's server address at once. Sets the
 // caption to "自动-" and the best node's name, and answers the sum of delays
 // divided by nodecount + 1. A node without an address is skipped: it is not
-// probed, adds nothing and is never taken. Any error ends the call with 0;
-// what was stored stays and the caption is left as it was.
+// probed, adds nothing and is never taken. An error ends the call with 0;
+// what was stored stays and the caption is left as it was. When no echo can
+// be sent at all (platform::IcmpUnavailable), nothing was measured and the
+// error goes to the caller, which drops the whole choice.
 int probeLineType(int t, SelectionState& state, const NodeListLoader& loadNodes, platform::IcmpProbe& probe,
     NodeChoice& choice);
 
@@ -36,5 +39,7 @@ struct AutoSelection {
 
 // The whole automatic choice: line type 1 is probed before 2; the lower score
 // wins, equal scores go to 1. Sets the choice's line type; the server address
-// is the fastest node of either type.
-AutoSelection selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe, NodeChoice& choice);
+// is the fastest node of either type. Nothing when no echo can be sent at
+// all: the line type stays and a later attempt chooses again.
+std::optional<AutoSelection> selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe,
+                                            NodeChoice& choice);

@@ -121,10 +121,12 @@ void ConnectionController::selectNodeAutomatically()
     try {
         const std::string appDir = ctx_.config.paths.appDir;
         const std::string file = ctx_.session.nodeListFile;
-        const AutoSelection result = selectBestNode(
+        const std::optional<AutoSelection> result = selectBestNode(
             [appDir, file] { return loadNodeList(appDir, file); }, *ctx_.services.icmp, *ctx_.nodeChoice);
-        page_.ShowLine->setText(qs(result.showLineText));
-        page_.LocalLineTypev->setText(qs(result.caption));
+        if (!result)
+            return; // nothing measured: "自动" stays and the next Connect chooses again
+        page_.ShowLine->setText(qs(result->showLineText));
+        page_.LocalLineTypev->setText(qs(result->caption));
         widgets::setSong9(page_.Linkmodev);
         widgets::setSong9(page_.ShowLine);
     } catch (...) {

@@ -199,11 +199,11 @@ void NodeChooserDialog::startLineTest()
                 std::atomic<int>& count;
                 ~SignOff() { --count; }
             } signOff { *running };
-            SelectionState state;
-            const int score1 = probeLineType(1, state, load, *icmp, *choice);
-            const int score2 = probeLineType(2, state, load, *icmp, *choice);
-            const bool netcom = score2 < score1;
-            choice->setLineType(netcom ? 2 : 1);
+            // The same choice as at Connect, without touching the main window.
+            const std::optional<AutoSelection> result = selectBestNode(load, *icmp, *choice);
+            if (!result)
+                return; // no echo could be sent: nothing is suggested
+            const bool netcom = result->lineType == 2;
             ui->post([this, netcom] {
                 // Selecting runs the radio handler first; the suggestion replaces its note.
                 (netcom ? RadioButton1 : RadioButton2)->setChecked(true);

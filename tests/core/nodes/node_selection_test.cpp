@@ -44,7 +44,7 @@ protected:
     {
         writeNodeList(dir.file("Vip.ini"), nodes);
         LatencyFixture::Inside inside(*fixture);
-        return selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice);
+        return selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice).value();
     }
     std::string host(int n, std::optional<LatencyFixture::Delay> delay)
     {
@@ -123,7 +123,8 @@ TEST_F(SelectionAgainstFixture, BrokenAddressesDoNotStopTheScan)
             "[node3]\r\nlinetype=1\r\nright=1\r\nnodename=好\r\nip="
             + cipher::encryptText(host(5, 5ms)) + "\r\n"));
     LatencyFixture::Inside inside(*fixture);
-    const auto result = selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice);
+    const auto result
+        = selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice).value();
     EXPECT_EQ(choice.serverIp(), host(5, {}));
     EXPECT_EQ(result.caption, "自动-好");
     EXPECT_EQ(fixture->requests().size(), 1u);
@@ -142,7 +143,8 @@ TEST_F(SelectionAgainstFixture, NoPermittedNode)
     // And no file at all.
     std::remove(dir.file("Vip.ini").c_str());
     LatencyFixture::Inside inside(*fixture);
-    const auto result = selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice);
+    const auto result
+        = selectBestNode([this] { return loadNodeList(dir.path(), "Vip.ini"); }, probe, choice).value();
     EXPECT_EQ(result.lineType, 1);
     EXPECT_EQ(result.caption, "自动-");
     EXPECT_EQ(choice.serverIp(), kDefaultServer);
@@ -234,10 +236,24 @@ TEST(SelectBestNode, ATypeEndedByAnErrorScoresZero)
     probe.throwAt = "a";
     NodeChoice choice { kDefaultServer };
     const auto result
-        = selectBestNode(fixedList({ { 1, "a", "A", 1 }, { 2, "b", "B", 1 } }, 2), probe, choice);
+        = selectBestNode(fixedList({ { 1, "a", "A", 1 }, { 2, "b", "B", 1 } }, 2), probe, choice).value();
     // Type 1 fails at once with 0; type 2 scores 300 div 3 = 100 and loses.
     EXPECT_EQ(result.lineType, 1);
     EXPECT_EQ(choice.get().lineType, 1);
     EXPECT_EQ(choice.serverIp(), "b");
     EXPECT_EQ(result.caption, "自动-B");
+}
+
+TEST(SelectBestNode, NoEchoAtAllDropsTheWholeChoice)
+{
+    FakeIcmpProbe probe;
+    probe.unavailable = true;
+    NodeChoice choice { kDefaultServer };
+    choice.setLineType(2);
+    const auto nodes = fixedList({ { 1, "a", "A", 1 }, { 2, "b", "B", 1 } }, 2);
+    EXPECT_FALSE(selectBestNode(nodes, probe, choice).has_value());
+    EXPECT_EQ(choice.lineType(), 2);
+    EXPECT_EQ(choice.serverIp(), kDefaultServer);
+    SelectionState state;
+    EXPECT_THROW(probeLineType(1, state, nodes, probe, choice), platform::IcmpUnavailable);
 }

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/cipher/string_cipher.h"
 #include "gui/connection/connection_controller.h"
 #include "tests/gui/main_window_fixture.h"
 #include "gui/connection/dial_worker.h"
@@ -285,4 +286,27 @@ TEST_F(ConnectionTest, SessionEndDisconnectsALiveConnectionOnly)
     EXPECT_EQ(text("BConn"), "连接");
     EXPECT_EQ(remoteAccess->hungUp, std::vector<platform::ConnectionHandle> { 5 });
     EXPECT_EQ(client->dialState().connectionHandle, 0u);
+}
+
+TEST_F(ConnectionTest, WithoutAnyEchoTheChoiceStaysAutomaticAndIsTriedAgain)
+{
+    writeBytes(appDir.file("Vip.ini"),
+        "[head]\r\nnodecount=1\r\n[node1]\r\nlinetype=2\r\nright=1\r\nnodename=N\r\nip="
+            + cipher::encryptText("10.3.3.3") + "\r\n");
+    loggedIn();
+    icmp->unavailable = true;
+    w<QPushButton>("BConn")->click();
+    waitForDial();
+    EXPECT_EQ(text("LocalLineTypev"), "自动");
+    EXPECT_EQ(text("ShowLine"), "");
+    EXPECT_EQ(client->nodeChoice().lineType(), 0);
+    EXPECT_EQ(capture->runs.back().back(), "/PHONE:127.0.0.1") << "the dial goes on with the default node";
+
+    w<QPushButton>("BConn")->click(); // disconnect
+    icmp->unavailable = false;
+    icmp->delays["10.3.3.3"] = "20";
+    w<QPushButton>("BConn")->click();
+    waitForDial();
+    EXPECT_EQ(text("LocalLineTypev"), "自动-N");
+    EXPECT_EQ(capture->runs.back().back(), "/PHONE:10.3.3.3");
 }
