@@ -13,11 +13,11 @@ namespace {
 
 constexpr std::string_view kTempMark = ".tmp-";
 
-}  // namespace
+} // namespace
 
 std::string resolveWriteTarget(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
     char buf[PATH_MAX];
@@ -41,11 +41,12 @@ AtomicFile::AtomicFile(const std::string& target, mode_t newFileMode, Links link
     const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     temp_ = dir + "." + name + std::string(kTempMark) + "XXXXXX";
-    fd_ = mkostemp(temp_.data(), O_CLOEXEC);  // mode 0600 until told otherwise
+    fd_ = mkostemp(temp_.data(), O_CLOEXEC); // mode 0600 until told otherwise
     if (fd_ < 0)
         return;
-    struct stat st {};
-    const mode_t mode = lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : newFileMode;
+    struct stat st { };
+    const mode_t mode
+        = lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777) : newFileMode;
     if (fchmod(fd_, mode) != 0)
         failed_ = true;
 }
@@ -89,8 +90,8 @@ bool isAtomicTempName(std::string_view name)
 {
     // "." + name + ".tmp-" + six characters
     const size_t mark = name.rfind(kTempMark);
-    return name.size() > 1 && name.front() == '.' && mark != std::string_view::npos && mark > 1 &&
-           name.size() == mark + kTempMark.size() + 6;
+    return name.size() > 1 && name.front() == '.' && mark != std::string_view::npos && mark > 1
+        && name.size() == mark + kTempMark.size() + 6;
 }
 
 void removeStaleTempFiles(const std::string& dir, std::string_view targetPrefix)
@@ -104,7 +105,7 @@ void removeStaleTempFiles(const std::string& dir, std::string_view targetPrefix)
         if (!isAtomicTempName(name) || name.substr(1, targetPrefix.size()) != targetPrefix)
             continue;
         const std::string path = prefix + e->d_name;
-        struct stat st {};
+        struct stat st { };
         if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             unlink(path.c_str());
     }

@@ -18,7 +18,7 @@ public:
     // open than the file. Links::Follow rewrites the file a symbolic link
     // names and keeps the link; Links::Replace puts a file in the link's place.
     AtomicFile(const std::string& target, mode_t newFileMode, Links links);
-    ~AtomicFile();  // removes the temporary file unless committed
+    ~AtomicFile(); // removes the temporary file unless committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 

@@ -43,8 +43,8 @@ int probeLineType(int t, SelectionState& state, const NodeListLoader& loadNodes,
     }
 }
 
-std::optional<AutoSelection> selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe,
-                                            NodeChoice& choice)
+std::optional<AutoSelection> selectBestNode(
+    const NodeListLoader& loadNodes, platform::IcmpProbe& probe, NodeChoice& choice)
 {
     SelectionState state;
     int score1 = 0, score2 = 0;

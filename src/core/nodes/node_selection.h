@@ -41,5 +41,5 @@ struct AutoSelection {
 // wins, equal scores go to 1. Sets the choice's line type; the server address
 // is the fastest node of either type. Nothing when no echo can be sent at
 // all: the line type stays and a later attempt chooses again.
-std::optional<AutoSelection> selectBestNode(const NodeListLoader& loadNodes, platform::IcmpProbe& probe,
-                                            NodeChoice& choice);
+std::optional<AutoSelection> selectBestNode(
+    const NodeListLoader& loadNodes, platform::IcmpProbe& probe, NodeChoice& choice);

@@ -61,8 +61,7 @@ public:
 
 private:
     // One step on the UI thread, unless a later run has taken over the bar.
-    template <typename F>
-    void step(F work)
+    template <typename F> void step(F work)
     {
         ui_->run([this, &work] {
             if (t_.bar.latestRun() != run_)

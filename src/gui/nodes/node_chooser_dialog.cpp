@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTableWidget>
 #include "core/cipher/string_cipher.h"
 #include "core/nodes/node_selection.h"
@@ -99,7 +100,7 @@ NodeChooserDialog::~NodeChooserDialog() = default;
 
 bool NodeChooserDialog::busy() const
 {
-    if (*lineTests_ > 0 || pendingLineType_)
+    if (*lineTests_ > 0)
         return true;
     for (const auto& p : probes_)
         if (p->running())
@@ -117,6 +118,9 @@ NodeListLoader NodeChooserDialog::nodeLoader() const
 void NodeChooserDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Coming back from minimised is no new showing.
+    if (event->spontaneous())
+        return;
     if (const QScreen* s = screen())
         move(s->geometry().center() - rect().center());
     formShow();
@@ -138,47 +142,44 @@ void NodeChooserDialog::checkBox1Click()
 void NodeChooserDialog::radioButtonClick(int lineType, const char* note)
 {
     LineNote->setText(QString::fromUtf8(note));
-    // The other line types' passes stop; the new pass starts once every
-    // stopped one has handed over its last row, so none of their rows can land
-    // after the new pass has cleared the list. The window never waits.
+    // The running passes stop at their next node and nothing more of theirs
+    // reaches the list, which from now on shows the new line type only. The
+    // window never waits for them.
+    ++listGeneration_;
     for (auto& p : probes_)
-        if (p->lineType() != lineType && p->running())
-            p->requestStop();
-    pendingLineType_ = lineType;
-    startPendingProbe();
+        p->requestStop();
+    std::erase_if(probes_, [](const auto& p) { return !p->running(); });
+    ListView1->setRowCount(0);
+    startListProbe(lineType);
 }
 
-void NodeChooserDialog::startPendingProbe()
+void NodeChooserDialog::startListProbe(int lineType)
 {
-    if (!pendingLineType_)
-        return;
-    std::erase_if(probes_, [](const auto& p) { return !p->running(); });
-    const int lineType = *pendingLineType_;
-    for (const auto& p : probes_)
-        if (p->lineType() != lineType)
-            return; // still ending; its finished() comes back here
-    pendingLineType_.reset();
-    // The latest pass of the same line type is replaced.
-    std::erase_if(probes_, [lineType](const auto& p) { return p->lineType() == lineType; });
-
-    // The probe hands its rows to this dialog; they are dropped once it is gone.
+    // The pass hands its rows to this dialog; they are dropped once it is gone
+    // or once another radio choice has taken the list over.
+    const unsigned generation = listGeneration_;
     NodeListProbe::Receiver r;
-    r.clearList = [this] { ListView1->setRowCount(0); };
-    r.addRow = [this](const ListProbeRow& row) {
+    r.clearList = [this, generation] {
+        if (generation == listGeneration_)
+            ListView1->setRowCount(0);
+    };
+    r.addRow = [this, generation](const ListProbeRow& row) {
+        if (generation != listGeneration_)
+            return;
         const int at = ListView1->rowCount();
         ListView1->insertRow(at);
         const std::string cells[] = { row.name, row.rating, row.delayText, row.address };
         for (int c = 0; c < 4; ++c)
             ListView1->setItem(at, c, new QTableWidgetItem(QString::fromStdString(cells[c])));
     };
-    r.selectRow = [this](std::optional<int> row) {
-        if (row)
+    r.selectRow = [this, generation](std::optional<int> row) {
+        if (generation == listGeneration_ && row)
             ListView1->selectRow(*row);
     };
-    r.finished = [this] { startPendingProbe(); };
+    r.finished = [this] { std::erase_if(probes_, [](const auto& p) { return !p->running(); }); };
     try {
-        probes_.push_back(
-            std::make_unique<NodeListProbe>(lineType, nodeLoader(), ctx_.services.icmp, this, std::move(r)));
+        probes_.push_back(NodeListProbe::start(
+            ctx_.workers, lineType, nodeLoader(), ctx_.services.icmp, this, std::move(r)));
     } catch (const std::system_error&) {
         ctx_.services.messageBoxes->information(ctx_.session.appTitle, "请再次切换选择。");
     }

@@ -43,7 +43,7 @@ private:
     void checkBox1Click();
     void radioButtonClick(int lineType, const char* note);
     void startLineTest();
-    void startPendingProbe();
+    void startListProbe(int lineType);
     void button1Click();
     NodeListLoader nodeLoader() const;
 
@@ -52,9 +52,11 @@ private:
     // Automatic tests still running; shared with their threads.
     std::shared_ptr<std::atomic<int>> lineTests_ = std::make_shared<std::atomic<int>>(0);
 
-    std::vector<std::unique_ptr<NodeListProbe>>
-        probes_; // latest per line type, and stopped ones until they end
-    std::optional<int> pendingLineType_;
+    // Passes that still run: the latest one and stopped ones ending.
+    std::vector<std::shared_ptr<NodeListProbe>> probes_;
+    // The list belongs to the latest radio choice; rows of earlier passes
+    // that arrive later are dropped.
+    unsigned listGeneration_ = 0;
 
     QCheckBox* CheckBox1 = nullptr;
     QLabel* LineNote = nullptr;

@@ -1,5 +1,6 @@
 #include "gui/nodes/node_list_probe.h"
 
+#include "base/worker_threads.h"
 #include "gui/threading/ui_hand_over.h"
 
 namespace {
@@ -35,27 +36,22 @@ private:
 
 } // namespace
 
-NodeListProbe::NodeListProbe(int lineType, NodeListLoader loadNodes,
-    std::shared_ptr<platform::IcmpProbe> probe, QObject* receiverObject, Receiver receiver)
-    : lineType_(lineType)
+std::shared_ptr<NodeListProbe> NodeListProbe::start(WorkerThreads& workers, int lineType,
+    NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe, QObject* receiverObject,
+    Receiver receiver)
 {
+    std::shared_ptr<NodeListProbe> self(new NodeListProbe(lineType));
     auto ui = UiHandOver::create(receiverObject);
-    thread_ = std::jthread([this, lineType, loadNodes = std::move(loadNodes), probe = std::move(probe), ui,
-                               receiver = std::move(receiver)](std::stop_token stop) {
+    workers.start([self, loadNodes = std::move(loadNodes), probe = std::move(probe), ui,
+                      receiver = std::move(receiver)] {
         HandedOverSink sink(ui, receiver);
         try {
-            runListProbe(lineType, loadNodes, *probe, sink, stop);
+            runListProbe(self->lineType_, loadNodes, *probe, sink, self->stop_.get_token());
         } catch (...) {
             // a failing pass keeps its rows
         }
-        running_ = false;
+        self->running_ = false;
         sink.finished();
     });
-}
-
-NodeListProbe::~NodeListProbe()
-{
-    thread_.request_stop();
-    if (thread_.joinable())
-        thread_.join();
+    return self;
 }

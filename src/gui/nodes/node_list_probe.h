@@ -4,15 +4,17 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
+#include <stop_token>
 
 #include "core/nodes/list_probe.h"
 
-// One pass of the chooser's list over the nodes of one line type, on a thread
-// of its own. Every list change is handed to the receiver's thread in the
-// order the pass makes it, followed by finished(); changes reaching a
-// receiver that is gone are dropped. A stop request ends the pass at the next
-// node; the rows it already handed over stay.
+class WorkerThreads;
+
+// One pass of the chooser's list over the nodes of one line type, on a
+// worker thread of the client that nobody joins. Every list change is handed
+// to the receiver's thread in the order the pass makes it, followed by
+// finished(); changes reaching a receiver that is gone are dropped. A stop
+// request ends the pass at the next node.
 class NodeListProbe {
 public:
     struct Receiver {
@@ -24,18 +26,21 @@ public:
 
     // Call on the receiver's thread. Throws std::system_error when no thread
     // can be started.
-    NodeListProbe(int lineType, NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe,
-        QObject* receiverObject, Receiver receiver);
-    ~NodeListProbe(); // stops and joins: at most one probe's wait
-    NodeListProbe(const NodeListProbe&) = delete;
-    NodeListProbe& operator=(const NodeListProbe&) = delete;
+    static std::shared_ptr<NodeListProbe> start(WorkerThreads& workers, int lineType,
+        NodeListLoader loadNodes, std::shared_ptr<platform::IcmpProbe> probe, QObject* receiverObject,
+        Receiver receiver);
 
     int lineType() const { return lineType_; }
     bool running() const { return running_; }
-    void requestStop() { thread_.request_stop(); }
+    void requestStop() { stop_.request_stop(); }
 
 private:
-    int lineType_;
+    explicit NodeListProbe(int lineType)
+        : lineType_(lineType)
+    {
+    }
+
+    const int lineType_;
     std::atomic<bool> running_ { true };
-    std::jthread thread_;
+    std::stop_source stop_;
 };

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShowEvent>
 
 #include "gui/client_context.h"
 #include "gui/vpn/phonebook_controller.h"
@@ -59,6 +60,9 @@ ConnectionModeDialog::ConnectionModeDialog(
 void ConnectionModeDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Coming back from minimised is no new showing.
+    if (event->spontaneous())
+        return;
     if (const QScreen* s = screen())
         move(s->geometry().center() - rect().center());
     formShow();

@@ -13,8 +13,11 @@ TEST(PortalLinks, SignedQueryWithAFixedClock)
     clock.time = { 2027, 3, 5, 7, 8, 9, 999 };
     const std::string q = buildPortalQuery("张 三", "pw", clock);
     // The user as the login sends it: GBK bytes, the space escaped.
-    EXPECT_EQ(q, "SiteCheck.aspx?u=\xD5\xC5%20\xC8\xFD&t=20270305070809&c=" + cipher::md5Hex("20270305070809pw") + "&r=");
-    EXPECT_EQ(kickAddress("http://p/", "张 三&x"), "http://p/ClearContact.aspx?Username=\xD5\xC5%20\xC8\xFD%26x");
+    EXPECT_EQ(q,
+        "SiteCheck.aspx?u=\xD5\xC5%20\xC8\xFD&t=20270305070809&c=" + cipher::md5Hex("20270305070809pw")
+            + "&r=");
+    EXPECT_EQ(
+        kickAddress("http://p/", "张 三&x"), "http://p/ClearContact.aspx?Username=\xD5\xC5%20\xC8\xFD%26x");
     // Before any login: empty user, the signature of the stamp alone.
     EXPECT_EQ(buildPortalQuery("", "", clock),
         "SiteCheck.aspx?u=&t=20270305070809&c=" + cipher::md5Hex("20270305070809") + "&r=");
@@ -26,7 +29,8 @@ TEST(PortalLinks, SignedQueryWithAFixedClock)
 TEST(PortalLinks, ReferenceServiceAcceptsAFreshSignatureOnly)
 {
     TempDir data;
-    writeBytes(data.file("accounts.ini"), "[demo]\r\npassword=demo123\r\n[\xD5\xC5\xC8\xFD]\r\npassword=pw\r\n");
+    writeBytes(
+        data.file("accounts.ini"), "[demo]\r\npassword=demo123\r\n[\xD5\xC5\xC8\xFD]\r\npassword=pw\r\n");
     ReferenceService service(data.path());
     ASSERT_TRUE(service.start(0));
     platform::SystemClock clock;

@@ -179,8 +179,8 @@ TEST_F(ConfigFetchWorkerTest, OverlappingRunsLeaveTheBarOfTheLaterOne)
 {
     std::string ini = "[mainmemu]\r\ncount=3\r\n";
     for (int i = 1; i <= 3; ++i)
-        ini += "[submenu" + std::to_string(i) + "]\r\nCaption=c" + std::to_string(i) + "\r\nimageurl1=" + img("x.bmp")
-            + "\r\n";
+        ini += "[submenu" + std::to_string(i) + "]\r\nCaption=c" + std::to_string(i)
+            + "\r\nimageurl1=" + img("x.bmp") + "\r\n";
     putImage("x.bmp", 7);
     setBar(ini);
     ConfigFetchJob job;

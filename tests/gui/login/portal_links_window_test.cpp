@@ -30,8 +30,8 @@ TEST_F(MainWindowTest, EveryLinkOpensItsAddress)
     s.portalPassword = "pw";
     s.contactUrl = "http://contact/";
     const std::string base = portal.base();
-    const std::string sig
-        = "SiteCheck.aspx?u=\xD5\xC5%20\xC8\xFD&t=20260305070809&c=" + cipher::md5Hex("20260305070809pw") + "&r=";
+    const std::string sig = "SiteCheck.aspx?u=\xD5\xC5%20\xC8\xFD&t=20260305070809&c="
+        + cipher::md5Hex("20260305070809pw") + "&r=";
 
     struct Case {
         const char* control;

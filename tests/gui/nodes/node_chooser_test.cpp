@@ -152,16 +152,32 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
     chooser().show();
     d<QRadioButton>("RadioButton1")->setChecked(true);
     QTest::qWait(50); // the netcom pass is under way
+    ASSERT_FALSE(rows().empty());
     const auto before = std::chrono::steady_clock::now();
     d<QRadioButton>("RadioButton2")->setChecked(true);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20))
         << "the window never waits";
+    EXPECT_TRUE(rows().empty()) << "no netcom row can be confirmed under 电信";
     for (int i = 0; i < 200 && (rows().size() != 1 || rows()[0][0] != "telecom1"); ++i)
         QTest::qWait(10);
     QTest::qWait(100);
     const auto r = rows();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0][0], "telecom1");
+
+    // 网通, 电信 and 网通 again in quick succession: never a wait, and in the
+    // end the netcom rows of one pass only.
+    const auto quick = std::chrono::steady_clock::now();
+    d<QRadioButton>("RadioButton1")->setChecked(true);
+    QTest::qWait(40);
+    d<QRadioButton>("RadioButton2")->setChecked(true);
+    d<QRadioButton>("RadioButton1")->setChecked(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - quick, std::chrono::milliseconds(80));
+    settle();
+    const auto last = rows();
+    ASSERT_EQ(last.size(), 6u);
+    for (size_t i = 0; i < last.size(); ++i)
+        EXPECT_EQ(last[i][0], "netcom" + std::to_string(i + 1));
 }
 
 TEST_F(NodeChooserTest, ClickingTheSelectedRadioButtonStartsNothing)
@@ -250,4 +266,23 @@ TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
     EXPECT_TRUE(d<QRadioButton>("RadioButton2")->isChecked());
     EXPECT_EQ(d<QLabel>("LineNote")->text(), QStringLiteral("本地网通线路(建议加速到电信)"));
     EXPECT_EQ(client->nodeChoice().lineType(), 1);
+}
+
+TEST_F(NodeChooserTest, RestoringFromMinimisedIsNoNewShowing)
+{
+    writeNodes({ { 1, "10.0.0.1", "a" }, { 2, "10.0.0.2", "b" } });
+    start();
+    chooser().show(); // the box is ticked: one automatic test
+    settle();
+    const size_t probes = icmp->probed.size();
+    ASSERT_GT(probes, 0u);
+    chooser().showMinimized();
+    chooser().showNormal();
+    settle();
+    EXPECT_EQ(icmp->probed.size(), probes) << "no second test";
+    // Hidden and shown again is a new showing.
+    chooser().hide();
+    chooser().show();
+    settle();
+    EXPECT_GT(icmp->probed.size(), probes);
 }

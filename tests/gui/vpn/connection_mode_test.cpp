@@ -73,3 +73,16 @@ TEST_F(ConnectionModeTest, LineTypeThreeForcesFullRelayAtStartUp)
     EXPECT_EQ(ipPrioritizeRemote(), "1");
     EXPECT_FALSE(checked("IsServer"));
 }
+
+TEST_F(MainWindowTest, ModeDialogRestoredFromMinimisedKeepsTheUsersChoice)
+{
+    writeSettings("[Main]\r\nMode=1\r\n");
+    start();
+    QDialog& dialog = client->connectionModeDialog();
+    dialog.show();
+    auto* two = dialog.findChild<QRadioButton*>("RadioButton2");
+    two->setChecked(true); // chosen, not yet confirmed
+    dialog.showMinimized();
+    dialog.showNormal();
+    EXPECT_TRUE(two->isChecked());
+}
