@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth x11-utils trayer xdotool imagemagick
-  iproute2 iputils-ping procps ppp pptp-linux
+  iproute2 iputils-ping procps ppp pptp-linux openbox wmctrl
 )
 
 if [ "$(id -u)" -ne 0 ]; then

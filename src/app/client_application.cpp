@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QSocketNotifier>
 
 #include "base/atomic_file.h"
 #include "gui/connection/connection_controller.h"
@@ -14,6 +15,7 @@
 #include "platform/linux/flock_instance_lock.h"
 #include "platform/linux/linux_system_paths.h"
 #include "platform/linux/malloc_trim_working_set.h"
+#include "platform/linux/self_pipe_termination_signals.h"
 
 ClientApplication::ClientApplication(ClientConfig config, AppServices services)
     : ctx_(std::move(config), std::move(services))
@@ -52,6 +54,8 @@ int runClient()
     WorkingSetTrimmer trimmer(workingSet);
     trimmer.start();
 
+    // Ending the program by a signal runs the same path as the exit command.
+    platform::SelfPipeTerminationSignals terminationSignals;
     AppServices services = makePlatformServices();
     platform::FlockInstanceLock instanceLock(*services.systemPaths);
     if (!instanceLock.acquire("TUVEK"))
@@ -63,8 +67,15 @@ int runClient()
     QApplication::setQuitOnLastWindowClosed(false);
     ClientApplication client(std::move(config), std::move(services));
     MainWindow& window = client.mainWindow();
+    // Every end of the program ends the event loop, whatever windows show.
     QObject::connect(
-        &window, &MainWindow::programEndRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
+        &window, &MainWindow::programEndRequested, qApp, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
+    QSocketNotifier terminations(terminationSignals.fd(), QSocketNotifier::Read);
+    QObject::connect(&terminations, &QSocketNotifier::activated, &window, [&terminationSignals, &window] {
+        terminationSignals.acknowledge();
+        window.terminationRequested();
+    });
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
         [&window](QSessionManager&) { window.sessionEnding(); });
     window.show();

@@ -82,6 +82,12 @@ void MainWindow::sessionEnding()
     connection_->sessionEnding();
 }
 
+void MainWindow::terminationRequested()
+{
+    connection_->sessionEnding();
+    tray_->exitClick();
+}
+
 void MainWindow::formCreate()
 {
     try {
@@ -98,6 +104,7 @@ void MainWindow::formCreate()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    tray_->windowShown();
     if (shownOnce_)
         return;
     shownOnce_ = true;

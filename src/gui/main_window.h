@@ -34,6 +34,8 @@ public:
     QMenu* popupMenu() const;
     // The user session is ending (log-off, shut-down).
     void sessionEnding();
+    // The system asks the program to end (a signal): as a log-off, then exit.
+    void terminationRequested();
 
 signals:
     // The program must end now (update required, service stopped, account

@@ -13,6 +13,10 @@ int listenOnLoopback(int& port)
     sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const int on = 1;
+    if (fd >= 0)
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
         if (fd >= 0)
             close(fd);
@@ -40,8 +44,9 @@ std::string readRequestHead(int fd)
     return head.substr(0, head.find("\r\n\r\n"));
 }
 
-RecordingHttpServer::RecordingHttpServer(Handler handler)
+RecordingHttpServer::RecordingHttpServer(Handler handler, int port)
     : handler_(std::move(handler))
+    , port_(port)
 {
     listenFd_ = listenOnLoopback(port_);
     thread_ = std::thread([this] { serve(); });

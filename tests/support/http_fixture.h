@@ -7,7 +7,8 @@
 #include <thread>
 #include <vector>
 
-// A listening TCP socket on 127.0.0.1 at a free port; throws when none.
+// A listening TCP socket on 127.0.0.1 at port, or a free one when port is 0
+// (then set to the one chosen); throws when it cannot listen.
 int listenOnLoopback(int& port);
 
 // Reads a request up to the empty line (waiting at most 2 s for each piece);
@@ -25,7 +26,8 @@ public:
     };
     using Handler = std::function<Reply(const std::string& requestTarget)>;
 
-    explicit RecordingHttpServer(Handler handler);
+    // On a free port, or on the port given.
+    explicit RecordingHttpServer(Handler handler, int port = 0);
     ~RecordingHttpServer();
 
     int port() const { return port_; }

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 
 #include "core/vpn/exit_cleanup.h"
@@ -36,6 +37,24 @@ TrayController::TrayController(ClientContext& ctx, QWidget& window)
     W1 = menuItem(PopupMenu1, "W1", "访问网站(&W)", true);
     X1 = menuItem(PopupMenu1, "X1", "退出(&X)", true);
     connect(X1, &QAction::triggered, this, &TrayController::exitClick);
+
+    MenuButton = new QToolButton(&window);
+    MenuButton->setObjectName(QStringLiteral("MenuButton"));
+    MenuButton->setGeometry(2, 2, 20, 20);
+    MenuButton->setText(QStringLiteral("≡"));
+    MenuButton->setToolTip(QStringLiteral("菜单"));
+    MenuButton->setAutoRaise(true);
+    MenuButton->setMenu(PopupMenu1);
+    MenuButton->setPopupMode(QToolButton::InstantPopup);
+    MenuButton->setStyleSheet(QStringLiteral("QToolButton { color: white; font-weight: bold; }"
+                                             "QToolButton::menu-indicator { image: none; }"));
+    MenuButton->hide();
+}
+
+void TrayController::windowShown()
+{
+    MenuButton->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
+    MenuButton->raise();
 }
 
 void TrayController::updateTrayIcon(TrayOperation operation)
@@ -87,8 +106,18 @@ void TrayController::hideToTray()
 
 void TrayController::closeEvent(QCloseEvent* event)
 {
+    if (ending_) {
+        event->accept();
+        return;
+    }
     event->ignore();
-    hideToTray();
+    // The user's close where nothing could bring a hidden window back, and
+    // nothing else could end the program, is the exit. Any other close (the
+    // program's own, after a dial) only puts the window out of the way.
+    if (event->spontaneous() && !trayUsable())
+        exitClick();
+    else
+        hideToTray();
 }
 
 void TrayController::changeEvent(QEvent* event)
@@ -111,6 +140,7 @@ void TrayController::exitClick()
 
 void TrayController::endProgram()
 {
+    ending_ = true;
     updateTrayIcon(TrayOperation::Delete);
     emit programEndRequested();
 }

@@ -7,6 +7,7 @@ class QCloseEvent;
 class QEvent;
 class QMenu;
 class QSystemTrayIcon;
+class QToolButton;
 class QWidget;
 struct ClientContext;
 
@@ -21,9 +22,12 @@ public:
     void updateTrayIcon(TrayOperation operation);
 
     // Close and minimise hide the window where a notification area can bring
-    // it back, and only minimise it where none can.
+    // it back. Where there is none, minimise minimises and close exits, and
+    // the menu button on the window opens the icon's menu.
     void closeEvent(QCloseEvent* event);
     void changeEvent(QEvent* event);
+    // The window is shown (again): the menu button follows the notification area.
+    void windowShown();
 
     // Exit (X1): tears the connection and its files down, then ends.
     void exitClick();
@@ -37,6 +41,7 @@ public:
     QAction* L1; // "切换用户(&L)"
     QAction* W1; // "访问网站(&W)"
     QAction* X1; // "退出(&X)"
+    QToolButton* MenuButton; // the menu on the window, where no notification area exists
 
 signals:
     void programEndRequested();
@@ -48,4 +53,5 @@ private:
     ClientContext& ctx_;
     QWidget& window_;
     QSystemTrayIcon* trayIcon_ = nullptr;
+    bool ending_ = false;
 };

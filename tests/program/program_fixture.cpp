@@ -1,0 +1,121 @@
+#include "tests/program/program_fixture.h"
+
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+#include "core/cipher/string_cipher.h"
+#include "platform/gbk_codec.h"
+
+namespace {
+
+// The port of the portal the client was built with.
+int portalPort()
+{
+    const std::string base = ZAVTREL_PORTAL_BASE;
+    const size_t colon = base.rfind(':');
+    return colon == std::string::npos ? 80 : std::atoi(base.c_str() + colon + 1);
+}
+
+} // namespace
+
+std::string loginReply(const std::string& state, const std::string& version, const std::string& days)
+{
+    return "ok!|10.0.0.5|1.00|" + days + "|" + state + "|" + version + "|0|1||0|t||480|320|0|";
+}
+
+void ProgramTest::SetUp()
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "runs as root in a network namespace of its own";
+    namespace fs = std::filesystem;
+    const std::string bin = ZAVTREL_BIN_DIR;
+    fs::copy_file(bin + "/zavtrel", appDir.file("zavtrel"));
+    fs::copy(bin + "/res", appDir.path() + "res", fs::copy_options::recursive);
+    chmod(runtime.path().c_str(), 0700);
+    portal = std::make_unique<RecordingHttpServer>(
+        [this](const std::string& target) {
+            if (route)
+                return route(target);
+            return RecordingHttpServer::Reply { 404, "", {} };
+        },
+        portalPort());
+}
+
+void ProgramTest::TearDown()
+{
+    client.reset();
+    // What a dial left: the dial tool takes it down.
+    if (std::filesystem::exists(registryDir()))
+        runCommand({ std::string(ZAVTREL_BIN_DIR) + "/rasdial", "/disconnect" }, clientEnv());
+    x.reset();
+}
+
+void ProgramTest::startX(bool notificationArea)
+{
+    x = std::make_unique<XSession>(true, notificationArea);
+    ASSERT_TRUE(x->ready());
+}
+
+std::map<std::string, std::string> ProgramTest::clientEnv() const
+{
+    std::map<std::string, std::string> env = x ? x->env() : std::map<std::string, std::string> {};
+    env["XDG_RUNTIME_DIR"] = runtime.path();
+    env["TMPDIR"] = temp.path();
+    env["PATH"] = std::string(ZAVTREL_BIN_DIR) + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+    env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
+    return env;
+}
+
+std::string ProgramTest::startClient()
+{
+    client = std::make_unique<ChildProcess>(std::vector<std::string> { appDir.file("zavtrel") }, clientEnv(),
+        appDir.file("client-output.txt"));
+    return x->waitForWindow(client->pid(), "V2.9", std::chrono::seconds(15));
+}
+
+void ProgramTest::saveLogin(const std::string& user, const std::string& password, bool autoConnect)
+{
+    writeBytes(appDir.file("zvtad.INI"),
+        "[Main]\r\nUser=" + cipher::encryptText(user) + "\r\nPass=" + cipher::encryptText(password)
+            + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=" + (autoConnect ? "1" : "0") + "\r\n");
+}
+
+void ProgramTest::useSimulatedDials()
+{
+    std::filesystem::create_directories(registryDir());
+    chmod(registryDir().c_str(), 0700);
+    writeBytes(registryDir() + "rasdial.ini", "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
+    writeBytes(registryDir() + "scenario.ini", "[scenario]\r\nresult=success\r\n");
+}
+
+void ProgramTest::openMenu(const std::string& window, bool notificationArea)
+{
+    if (notificationArea) {
+        x->rightClickTrayIcon();
+    } else {
+        x->clickInWindow(window, 12, 12); // the menu button in the top left corner
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+}
+
+void ProgramTest::logIn(const std::string& user, const std::string& password)
+{
+    x->type(user);
+    x->key("Tab");
+    x->type(password);
+    x->key("Return");
+}
+
+int ProgramTest::requestsTo(const std::string& prefix) const
+{
+    int n = 0;
+    for (const auto& head : portal->requests())
+        n += head.rfind("GET " + prefix, 0) == 0;
+    return n;
+}
+
+bool ProgramTest::ends(std::chrono::milliseconds within)
+{
+    return client->waitExit(within).has_value();
+}
