@@ -69,8 +69,9 @@ std::map<std::string, std::string> ProgramTest::clientEnv() const
 
 std::string ProgramTest::startClient()
 {
+    // Started in its folder, as a desktop launch does: the log goes there.
     client = std::make_unique<ChildProcess>(std::vector<std::string> { appDir.file("zavtrel") }, clientEnv(),
-        appDir.file("client-output.txt"));
+        appDir.file("client-output.txt"), appDir.path());
     return x->waitForWindow(client->pid(), "V2.9", std::chrono::seconds(15));
 }
 

@@ -35,7 +35,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings)
     return out;
 }
 
-int spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& extraEnv, int stdoutFd)
+int spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& extraEnv, int stdoutFd,
+    const std::string& workingDir = {})
 {
     std::vector<std::string> env = environmentWith(extraEnv);
     auto args = pointers(argv);
@@ -45,6 +46,8 @@ int spawn(std::vector<std::string> argv, const std::map<std::string, std::string
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDERR_FILENO);
+    if (!workingDir.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none;

@@ -12,7 +12,7 @@
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
-                 const std::string& outputFile = "/dev/null");
+                 const std::string& outputFile = "/dev/null", const std::string& workingDir = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
