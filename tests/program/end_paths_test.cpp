@@ -52,8 +52,8 @@ TEST_P(EndPathTest, LoginRepliesThatEndTheProgram)
         std::string reply;
         bool box; // a message box to be closed first
     };
-    for (const Case& c : { Case { "updater", loginReply("1", "3.0"), false }, Case { "stopped", "stop", true },
-             Case { "illegal user", loginReply("7"), true } }) {
+    for (const Case& c : { Case { "updater", loginReply("1", "3.0"), false },
+             Case { "stopped", "stop", true }, Case { "illegal user", loginReply("7"), true } }) {
         SCOPED_TRACE(c.what);
         route = [&c](const std::string& target) {
             if (target.rfind("/Exelogin.aspx", 0) == 0)

@@ -18,9 +18,9 @@
 // simulated tunnel touches nothing of the machine.
 class ProgramTest : public ::testing::Test {
 protected:
-    TempDir appDir;   // the program folder: the program, its images, its settings
-    TempDir runtime;  // XDG_RUNTIME_DIR: single-instance lock, connection registry
-    TempDir temp;     // TMPDIR: the phonebook files
+    TempDir appDir; // the program folder: the program, its images, its settings
+    TempDir runtime; // XDG_RUNTIME_DIR: single-instance lock, connection registry
+    TempDir temp; // TMPDIR: the phonebook files
     std::unique_ptr<XSession> x;
     // The portal's answers by request target; 404 for the rest.
     std::function<RecordingHttpServer::Reply(const std::string&)> route;
@@ -49,4 +49,5 @@ protected:
 };
 
 // A login reply of the reference form with the items that decide.
-std::string loginReply(const std::string& state, const std::string& version = "2.9", const std::string& days = "30");
+std::string loginReply(
+    const std::string& state, const std::string& version = "2.9", const std::string& days = "30");

@@ -70,11 +70,12 @@ int decode(int status)
 
 } // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                           const std::string& outputFile)
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+    const std::map<std::string, std::string>& env, const std::string& outputFile,
+    const std::string& workingDir)
 {
     const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    pid_ = spawn(argv, env, out);
+    pid_ = spawn(argv, env, out, workingDir);
     if (out >= 0)
         close(out);
 }
@@ -118,7 +119,7 @@ void ChildProcess::signal(int sig)
 }
 
 CommandResult runCommand(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                         std::chrono::milliseconds timeout)
+    std::chrono::milliseconds timeout)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -133,7 +134,8 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::map<st
     const auto end = std::chrono::steady_clock::now() + timeout;
     char buf[4096];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         pollfd p { fds[0], POLLIN, 0 };
         if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
             break;

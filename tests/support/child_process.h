@@ -12,7 +12,7 @@
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
-                 const std::string& outputFile = "/dev/null", const std::string& workingDir = {});
+        const std::string& outputFile = "/dev/null", const std::string& workingDir = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -33,5 +33,6 @@ struct CommandResult {
     std::string output;
 };
 // Runs a program to its end (at most timeout) and returns its standard output.
-CommandResult runCommand(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
-                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
+CommandResult runCommand(const std::vector<std::string>& argv,
+    const std::map<std::string, std::string>& env = {},
+    std::chrono::milliseconds timeout = std::chrono::seconds(10));

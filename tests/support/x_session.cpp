@@ -10,7 +10,7 @@ XSession::XSession(bool windowManager, bool notificationArea)
 {
     // A display number nobody uses.
     int n = 200 + static_cast<int>(getpid() % 500);
-    struct stat st {};
+    struct stat st { };
     while (stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0)
         ++n;
     display_ = ":" + std::to_string(n);
@@ -30,9 +30,9 @@ XSession::XSession(bool windowManager, bool notificationArea)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (notificationArea) {
-        tray_ = std::make_unique<ChildProcess>(std::vector<std::string> { "trayer", "--edge", "top", "--align",
-                                                   "right", "--widthtype", "pixel", "--width", "24", "--height",
-                                                   "24", "--SetDockType", "true" },
+        tray_ = std::make_unique<ChildProcess>(
+            std::vector<std::string> { "trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                "--width", "24", "--height", "24", "--SetDockType", "true" },
             env());
         for (int i = 0; i < 100 && run({ "xdotool", "search", "--class", "trayer" }).output.empty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -59,7 +59,8 @@ CommandResult XSession::run(const std::vector<std::string>& argv) const
 
 std::vector<std::string> XSession::windows(int pid, const std::string& name) const
 {
-    std::vector<std::string> argv { "xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(pid) };
+    std::vector<std::string> argv { "xdotool", "search", "--all", "--onlyvisible", "--pid",
+        std::to_string(pid) };
     if (!name.empty()) {
         argv.push_back("--name");
         argv.push_back(name);

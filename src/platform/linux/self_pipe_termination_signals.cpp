@@ -27,7 +27,7 @@ SelfPipeTerminationSignals::SelfPipeTerminationSignals()
 {
     if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    struct sigaction sa {};
+    struct sigaction sa { };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
