@@ -57,6 +57,14 @@ void ProgramTest::startX(bool notificationArea)
     ASSERT_TRUE(x->ready());
 }
 
+void ProgramTest::addWebEngine()
+{
+    namespace fs = std::filesystem;
+    const std::string bin = ZAVTREL_BIN_DIR;
+    fs::copy_file(bin + "/zavtrel_web.so", appDir.file("zavtrel_web.so"));
+    fs::copy(bin + "/ruffle", appDir.path() + "ruffle", fs::copy_options::recursive);
+}
+
 std::map<std::string, std::string> ProgramTest::clientEnv() const
 {
     std::map<std::string, std::string> env = x ? x->env() : std::map<std::string, std::string> {};

@@ -31,6 +31,8 @@ protected:
     void TearDown() override;
 
     void startX(bool notificationArea);
+    // The browser engine module and the Flash player's files beside the program.
+    void addWebEngine();
     // Starts the client and waits for its main window; the window's id.
     std::string startClient();
     std::map<std::string, std::string> clientEnv() const;

@@ -1,5 +1,6 @@
 #include "tests/support/x_session.h"
 
+#include <cstdio>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
@@ -82,6 +83,21 @@ std::string XSession::waitForWindow(int pid, const std::string& name, std::chron
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < end);
     return {};
+}
+
+std::pair<int, int> XSession::outerSize(const std::string& window) const
+{
+    std::map<std::string, int> v;
+    std::istringstream geometry(run({ "xdotool", "getwindowgeometry", "--shell", window }).output);
+    for (std::string line; std::getline(geometry, line);)
+        if (const size_t eq = line.find('='); eq != std::string::npos)
+            v[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const std::string extents = run({ "xprop", "-id", window, "_NET_FRAME_EXTENTS" }).output;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    if (const size_t eq = extents.find('='); eq != std::string::npos)
+        std::sscanf(extents.c_str() + eq + 1, " %d, %d, %d, %d", &left, &right, &top, &bottom);
+    return { v["WIDTH"] + left + right, v["HEIGHT"] + top + bottom };
 }
 
 void XSession::click(int x, int y, int button) const

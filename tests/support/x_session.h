@@ -28,6 +28,9 @@ public:
     // The visible top-level windows of a process whose title holds name.
     std::vector<std::string> windows(int pid, const std::string& name = "") const;
     std::string waitForWindow(int pid, const std::string& name, std::chrono::milliseconds timeout) const;
+    // A window's size with the window manager's frame: width, height.
+    std::pair<int, int> outerSize(const std::string& window) const;
+
     void click(int x, int y, int button = 1) const;
     // A click at a point of a window's own area.
     void clickInWindow(const std::string& window, int x, int y, int button = 1) const;

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <QUrl>
 
 #include "core/account/login_reply.h"
@@ -67,8 +69,23 @@ void NewsWindow::webBrowser1DocumentComplete(bool ok)
     if (const QScreen* s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - QPoint(outerSize_.width() / 2, outerSize_.height() / 2));
     show();
-    const QSize frame = frameGeometry().size() - size();
-    if (!frame.isEmpty())
-        resize((outerSize_ - frame).expandedTo(QSize(1, 1)));
     raise();
+    fitFrame();
+}
+
+void NewsWindow::fitFrame()
+{
+    // The window manager tells its frame only after it has taken the window
+    // in: the outer size is corrected once it is known, for up to 2 s (no
+    // frame at all leaves the outer size the window's own).
+    auto* wait = new QTimer(this);
+    wait->setInterval(50);
+    connect(wait, &QTimer::timeout, this, [this, wait, tries = 0]() mutable {
+        const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        if (!m.isNull())
+            resize((outerSize_ - QSize(m.left() + m.right(), m.top() + m.bottom())).expandedTo(QSize(1, 1)));
+        if (!m.isNull() || ++tries >= 40)
+            wait->deleteLater();
+    });
+    wait->start();
 }

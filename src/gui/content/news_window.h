@@ -32,6 +32,7 @@ public:
 private:
     void formCreate(const std::string& title, const std::string& width, const std::string& height,
         const std::string& pageUrl);
+    void fitFrame();
 
     QSize outerSize_;
     QPointer<QWidget> browserWidget_;
