@@ -277,6 +277,7 @@ DialOutcome PppdBackend::dialL2tp(const DialRequest& request, const std::string&
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(config_.l2tpTimeoutSeconds);
     int status = 0;
+    int pppdPid = 0; // the call's pppd, once it has an interface
     for (;;) {
         if (terminationRequested()) {
             stopChild(pid);
@@ -289,9 +290,10 @@ DialOutcome PppdBackend::dialL2tp(const DialRequest& request, const std::string&
             return DialOutcome::failed(
                 pppd::errorForL2tpLog(readText(logPath), ras::kPppNoProtocolsConfigured));
         }
-        int pppdPid = 0;
+        int linkPid = 0;
         std::string interfaceName;
-        if (readLinkPidFile(linkName, pppdPid, interfaceName) && interfaceReady(interfaceName)) {
+        const bool linked = readLinkPidFile(linkName, linkPid, interfaceName);
+        if (linked && interfaceReady(interfaceName)) {
             // xl2tpd holds the tunnel and ends its pppd when it is told to stop.
             cleanUp();
             if (!recordConnected(request, pid, interfaceName)) {
@@ -300,6 +302,34 @@ DialOutcome PppdBackend::dialL2tp(const DialRequest& request, const std::string&
             }
             unlink(logPath.c_str());
             return DialOutcome::connected();
+        }
+        // xl2tpd keeps running when its pppd has ended, the server has cleared
+        // the call or the tunnel has failed (redial = no): those are the answer,
+        // not xl2tpd's end or the timeout. pppd writes its link pid file when it
+        // has an interface and removes it when it ends; xl2tpd logs pppd's exit
+        // code only while the call still exists, and "Terminating pppd" when the
+        // call has been cleared, possibly before pppd has an interface.
+        if (linked)
+            pppdPid = linkPid;
+        std::string log = readText(logPath);
+        int code = pppd::xl2tpdPppdExitCode(log);
+        const bool pppdGone = pppdPid > 0 && (!linked || kill(pppdPid, 0) != 0);
+        const bool callCleared = log.find("Terminating pppd: sending TERM signal") != std::string::npos;
+        if (code >= 0 || pppdGone || callCleared) {
+            if (code < 0) {
+                // Let pppd write its last lines and xl2tpd reap it.
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                log = readText(logPath);
+                code = pppd::xl2tpdPppdExitCode(log);
+            }
+            stopChild(pid);
+            cleanUp();
+            return DialOutcome::failed(pppd::errorForL2tpPppdEnd(code, log));
+        }
+        if (log.find("Maximum retries exceeded for tunnel") != std::string::npos) {
+            stopChild(pid);
+            cleanUp();
+            return DialOutcome::failed(ras::kVpnConnectionFailed);
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopChild(pid);

@@ -68,6 +68,25 @@ bool containsNoCase(const std::string& text, const std::string& what)
     return low(text).find(low(what)) != std::string::npos;
 }
 
+// What pppd logged, where it names the cause better than its exit status; 0
+// when it names none. Status 16 ("Modem hangup") follows every failure once a
+// PPTP call is up, whatever came before it.
+int errorFromLog(const std::string& log)
+{
+    if (containsNoCase(log, "authentication failed"))
+        return ras::kAuthenticationFailure;
+    // "MPPE required, but kernel has no support."
+    if (containsNoCase(log, "MPPE required, but kernel has no support"))
+        return ras::kNoLocalEncryption;
+    // The server requires encryption this side does not do.
+    if (containsNoCase(log, "terminated by peer (MPPE required"))
+        return ras::kNoLocalEncryption;
+    // "MPPE required but peer refused", "... but peer negotiation failed"
+    if (containsNoCase(log, "MPPE required but peer"))
+        return ras::kNoRemoteEncryption;
+    return 0;
+}
+
 } // namespace
 
 std::vector<Protocol> protocolsFor(int vpnStrategy)
@@ -184,9 +203,11 @@ std::vector<std::string> xl2tpdArguments(const std::string& xl2tpd, const std::s
 
 int errorForExitStatus(int status, const std::string& log)
 {
-    switch (status) {
-    case 0:
+    if (status == 0)
         return 0;
+    if (const int fromLog = errorFromLog(log))
+        return fromLog;
+    switch (status) {
     case 1: // fatal error
     case 2: // bad options
     case 3: // not root
@@ -200,13 +221,13 @@ int errorForExitStatus(int status, const std::string& log)
     case 7: // open failed
         return ras::kPortNotAvailable;
     case 8: // connect script failed
-    case 16: // the pty command (pptp) hung up: the server could not be reached
+    case 16: // the pty command (pptp) hung up: the server could not be reached,
+             // went away, or nothing came back through the call; the log was
+             // not more precise
         return ras::kVpnConnectionFailed;
     case 10: // negotiation failed
         if (containsNoCase(log, "timeout sending Config-Requests"))
             return ras::kPppNoResponse;
-        if (containsNoCase(log, "MPPE required"))
-            return ras::kNoRemoteEncryption;
         return ras::kPppNoProtocolsConfigured;
     case 15: // no answer to echo requests
         return ras::kPppNoResponse;
@@ -224,13 +245,42 @@ int errorForExitStatus(int status, const std::string& log)
 
 int errorForL2tpLog(const std::string& log, int otherwise)
 {
-    if (containsNoCase(log, "authentication failed"))
-        return ras::kAuthenticationFailure;
-    if (containsNoCase(log, "MPPE required"))
-        return ras::kNoRemoteEncryption;
+    if (const int fromLog = errorFromLog(log))
+        return fromLog;
     if (containsNoCase(log, "timeout sending Config-Requests"))
         return ras::kPppNoResponse;
     return otherwise;
+}
+
+int errorForL2tpPppdEnd(int code, const std::string& log)
+{
+    if (const int fromLog = errorFromLog(log))
+        return fromLog;
+    if (containsNoCase(log, "timeout sending Config-Requests"))
+        return ras::kPppNoResponse;
+    // xl2tpd ends its pppd (SIGTERM, status 5) when the server clears the call
+    // or the tunnel; without a logged code pppd went the same way.
+    if (code < 0 || code == 5)
+        return ras::kPortDisconnected;
+    return errorForExitStatus(code, log);
+}
+
+int xl2tpdPppdExitCode(const std::string& log)
+{
+    const std::string marker = "pppd exited for call ";
+    const size_t at = log.find(marker);
+    if (at == std::string::npos)
+        return -1;
+    const size_t with = log.find(" with code ", at + marker.size());
+    if (with == std::string::npos)
+        return -1;
+    int code = 0;
+    size_t i = with + 11;
+    if (i >= log.size() || !std::isdigit(static_cast<unsigned char>(log[i])))
+        return -1;
+    for (; i < log.size() && std::isdigit(static_cast<unsigned char>(log[i])) && code < 1000; ++i)
+        code = code * 10 + (log[i] - '0');
+    return code;
 }
 
 } // namespace pppd

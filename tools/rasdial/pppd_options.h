@@ -57,5 +57,10 @@ std::vector<std::string> xl2tpdArguments(const std::string& xl2tpd, const std::s
 int errorForExitStatus(int status, const std::string& log);
 // For an L2TP dial that never came up: from the log, or the given default.
 int errorForL2tpLog(const std::string& log, int otherwise);
+// For an L2TP dial whose pppd ended before the link came up: pppd's exit code as
+// xl2tpd logged it (-1 when it did not) and the log.
+int errorForL2tpPppdEnd(int code, const std::string& log);
+// pppd's exit code from xl2tpd's "pppd exited for call N with code C", or -1.
+int xl2tpdPppdExitCode(const std::string& log);
 
 } // namespace pppd

@@ -12,6 +12,8 @@ std::string errorText(int code)
         return "The system could not open the phone book file.";
     case kCannotFindPhonebookEntry:
         return "The system could not find the phone book entry for this connection.";
+    case kPortDisconnected:
+        return "The connection was terminated by the remote computer before it could be completed.";
     case kRemoteDisconnection:
         return "The connection was closed by the remote computer.";
     case kUserDisconnection:

@@ -9,6 +9,7 @@ namespace ras {
 constexpr int kPortNotConnected = 619;
 constexpr int kCannotOpenPhonebook = 621;
 constexpr int kCannotFindPhonebookEntry = 623;
+constexpr int kPortDisconnected = 628;
 constexpr int kRemoteDisconnection = 629;
 constexpr int kUserDisconnection = 631;
 constexpr int kPortNotAvailable = 633;

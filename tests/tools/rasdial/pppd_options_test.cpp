@@ -168,6 +168,10 @@ TEST(PppdOptions, ExitStatusToRemoteAccessError)
         { 12, "", ras::kRemoteDisconnection },
         { 15, "", ras::kPppNoResponse },
         { 16, "Modem hangup", ras::kVpnConnectionFailed },
+        { 16, "LCP terminated by peer (MPPE required but peer refused)\nModem hangup",
+            ras::kNoLocalEncryption },
+        { 10, "MPPE required, but kernel has no support.", ras::kNoLocalEncryption },
+        { 10, "MPPE required but peer refused", ras::kNoRemoteEncryption },
         { 17, "", ras::kPppNoProtocolsConfigured },
         { 18, "", ras::kRasmanCannotInitialize },
         { 19, "MS-CHAP authentication failed: E=691", ras::kAuthenticationFailure },
@@ -179,6 +183,14 @@ TEST(PppdOptions, ExitStatusToRemoteAccessError)
     EXPECT_EQ(pppd::errorForL2tpLog("CHAP authentication failed", 800), ras::kAuthenticationFailure);
     EXPECT_EQ(pppd::errorForL2tpLog("LCP: timeout sending Config-Requests", 800), ras::kPppNoResponse);
     EXPECT_EQ(pppd::errorForL2tpLog("Maximum retries exceeded for tunnel", 800), 800);
+
+    EXPECT_EQ(
+        pppd::xl2tpdPppdExitCode("xl2tpd[9]: child_handler : pppd exited for call 3731 with code 10\n"), 10);
+    EXPECT_EQ(pppd::xl2tpdPppdExitCode("xl2tpd[9]: Terminating pppd: sending TERM signal to pid 7\n"), -1);
+    EXPECT_EQ(pppd::errorForL2tpPppdEnd(19, "CHAP authentication failed"), ras::kAuthenticationFailure);
+    EXPECT_EQ(pppd::errorForL2tpPppdEnd(10, "MPPE required but peer refused"), ras::kNoRemoteEncryption);
+    EXPECT_EQ(pppd::errorForL2tpPppdEnd(-1, "LCP: timeout sending Config-Requests"), ras::kPppNoResponse);
+    EXPECT_EQ(pppd::errorForL2tpPppdEnd(5, "Terminating on signal 15"), ras::kPortDisconnected);
 }
 
 // pppd itself, where installed, takes every option we build: "dryrun" parses
