@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -30,8 +31,11 @@ public:
     static constexpr const char* kOtherFailure = "error!";
 
     virtual ~ProcessCapture() = default;
-    // argv[0] is looked up on PATH when it has no "/".
-    virtual CaptureResult runAndCapture(const std::vector<std::string>& argv) = 0;
+    // argv[0] is looked up on PATH when it has no "/". input goes to the
+    // program's standard input, which then ends (a secret never goes on a
+    // command line, where every user of the machine can read it).
+    virtual CaptureResult runAndCapture(const std::vector<std::string>& argv, std::string_view input = {})
+        = 0;
     // Asks the program the latest run started to end (SIGTERM), if it still
     // runs; does not wait. Its run then returns what it captured.
     virtual void stopRunning() = 0;

@@ -140,3 +140,14 @@ std::vector<std::string> RoadTest::routesVia(const std::string& device)
             lines.push_back(line);
     return lines;
 }
+
+std::vector<std::string> RoadTest::processesShowing(const std::string& text)
+{
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        const std::string cmdline = readBytes(e.path().string() + "/cmdline");
+        if (cmdline.find(text) != std::string::npos)
+            found.push_back(e.path().filename().string() + ": " + cmdline);
+    }
+    return found;
+}

@@ -29,6 +29,8 @@ protected:
     RoadTest();
     ~RoadTest() override;
 
+    // The command lines of every process of the machine that hold text.
+    static std::vector<std::string> processesShowing(const std::string& text);
     // The dial tool's connection registry.
     platform::ConnectionRegistry registry() const
     {

@@ -33,6 +33,7 @@ TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)
         EXPECT_NE(routes[i].find("metric 999"), std::string::npos) << routes[i];
     }
     EXPECT_NE(log().find("连接成功!"), std::string::npos);
+    EXPECT_EQ(processesShowing("demo123"), std::vector<std::string> {}) << "no password on a command line";
 
     // The link drops; the watchdog notices and redials, and this time it holds.
     setScenario("[scenario]\r\nresult=success\r\n");
@@ -55,6 +56,7 @@ TEST_F(RoadTest, VipAccountFromAutomaticLoginToExit)
     EXPECT_TRUE(fileExists(phonebook));
     client->mainWindow().findChild<QAction*>("X1")->trigger();
     EXPECT_FALSE(fileExists(phonebook));
+    EXPECT_EQ(processesShowing("demo123"), std::vector<std::string> {});
 }
 
 TEST_F(RoadTest, FreeAccountPolicyNoticeAndTimeLimit)

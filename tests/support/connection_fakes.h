@@ -93,10 +93,12 @@ public:
 
 class ScriptedCapture : public platform::ProcessCapture {
 public:
-    platform::CaptureResult runAndCapture(const std::vector<std::string>& argv) override
+    platform::CaptureResult runAndCapture(
+        const std::vector<std::string>& argv, std::string_view input) override
     {
         std::lock_guard g(lock);
         runs.push_back(argv);
+        inputs.emplace_back(input);
         if (onRun)
             onRun();
         return result;
@@ -107,6 +109,7 @@ public:
     platform::CaptureResult result { platform::CaptureResult::Failure::None,
         "Command completed successfully." };
     std::vector<std::vector<std::string>> runs;
+    std::vector<std::string> inputs;
     std::function<void()> onRun;
 };
 

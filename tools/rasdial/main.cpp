@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <termios.h>
+#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -35,6 +37,30 @@ bool sameEntry(const std::string& a, const std::string& b)
 void print(const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// The password given as "*": one line of standard input, typed without echo
+// at a terminal. Nobody can read it off the command line.
+std::string readPassword()
+{
+    termios saved {};
+    const bool terminal = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        std::fputs("Enter password: ", stderr);
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string password;
+    for (int c; password.size() < 1024 && (c = std::getchar()) != EOF && c != '\n';)
+        password.push_back(static_cast<char>(c));
+    if (!password.empty() && password.back() == '\r')
+        password.pop_back();
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fputs("\n", stderr);
+    }
+    return password;
 }
 
 int fail(int code)
@@ -108,7 +134,7 @@ int dial(const ConnectionRegistry& registry, const RasdialArguments& args)
     DialRequest request;
     request.entry = args.entry;
     request.user = args.user.value_or("");
-    request.password = args.password.value_or("");
+    request.password = args.password == "*" ? readPassword() : args.password.value_or("");
     request.phone = args.phone ? *args.phone : entry.phoneNumber;
     request.phonebook = entry;
     request.handle = *handle;

@@ -2,6 +2,7 @@
 
 #include "base/ascii.h"
 #include "core/vpn/route_installer.h"
+#include "platform/gbk_codec.h"
 
 namespace {
 
@@ -33,10 +34,16 @@ DialProcedure::DialProcedure(DialRequest request, DialServices services, std::sh
 
 std::vector<std::string> DialProcedure::commandLine(const DialRequest& r)
 {
-    // One argument each: a space in the user name or password no longer
-    // splits it into two.
-    return { r.dialTool, r.entryName, r.user, r.password, "/PHONEBOOK:" + r.phonebookPath,
+    // One argument each: a space in the user name no longer splits it into
+    // two. The name goes in the system code page, as the login sends it; the
+    // password never goes on a command line: "*" has the tool read it.
+    return { r.dialTool, r.entryName, platform::utf8ToGbk(r.user), "*", "/PHONEBOOK:" + r.phonebookPath,
         "/PHONE:" + r.serverIp };
+}
+
+std::string DialProcedure::passwordInput(const DialRequest& r)
+{
+    return platform::utf8ToGbk(r.password) + "\n";
 }
 
 const std::vector<DialProcedure::ErrorRow>& DialProcedure::errorTable()
@@ -60,7 +67,10 @@ void DialProcedure::run()
 {
     InProgress inProgress(state_->dialInProgress);
     try {
-        const platform::CaptureResult result = services_.capture->runAndCapture(commandLine(request_));
+        platform::CaptureResult result
+            = services_.capture->runAndCapture(commandLine(request_), passwordInput(request_));
+        // The tool speaks the system code page.
+        result.output = platform::gbkToUtf8(result.output);
         switch (result.failure) {
         case platform::CaptureResult::Failure::None:
             break;

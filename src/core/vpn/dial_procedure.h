@@ -57,8 +57,10 @@ public:
 
     void run();
 
-    // The dial tool's arguments: entry, user, password, phonebook, node.
+    // The dial tool's arguments: entry, user, "*" for the password,
+    // phonebook, node; and what goes to its standard input: the password.
     static std::vector<std::string> commandLine(const DialRequest& request);
+    static std::string passwordInput(const DialRequest& request);
 
     struct ErrorRow {
         const char* code;

@@ -160,7 +160,7 @@ int PosixProcessCapture::lastChildPid() const
 }
 
 int PosixProcessCapture::spawnWithPipe(
-    const std::vector<std::string>& argv, int writeEnd, CaptureResult::Failure& failure)
+    const std::vector<std::string>& argv, int inputEnd, int writeEnd, CaptureResult::Failure& failure)
 {
     failure = CaptureResult::Failure::Process;
     if (argv.empty() || argv[0].empty())
@@ -178,7 +178,10 @@ int PosixProcessCapture::spawnWithPipe(
         failure = CaptureResult::Failure::Other;
         return -1;
     }
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (inputEnd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, inputEnd, STDIN_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, writeEnd, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     // The calling thread may block or ignore signals; the child must still
@@ -201,7 +204,7 @@ int PosixProcessCapture::spawnWithPipe(
     return pid;
 }
 
-CaptureResult PosixProcessCapture::runAndCapture(const std::vector<std::string>& argv)
+CaptureResult PosixProcessCapture::runAndCapture(const std::vector<std::string>& argv, std::string_view input)
 {
     std::shared_ptr<Child> child;
     try {
@@ -211,9 +214,26 @@ CaptureResult PosixProcessCapture::runAndCapture(const std::vector<std::string>&
             endPreviousChild();
             if (pipe2(fds, O_CLOEXEC) != 0)
                 return { CaptureResult::Failure::Pipe, kPipeFailure };
+            // The input is written before the program starts and fits the
+            // pipe's buffer, so the write never waits for the program.
+            int in[2] = { -1, -1 };
+            const bool inputOk = input.empty()
+                || (input.size() <= 4096 && pipe2(in, O_CLOEXEC) == 0
+                    && write(in[1], input.data(), input.size()) == static_cast<ssize_t>(input.size()));
+            if (in[1] >= 0)
+                close(in[1]);
+            if (!inputOk) {
+                if (in[0] >= 0)
+                    close(in[0]);
+                close(fds[0]);
+                close(fds[1]);
+                return { CaptureResult::Failure::Pipe, kPipeFailure };
+            }
             CaptureResult::Failure failure;
-            const pid_t pid = spawnWithPipe(argv, fds[1], failure);
+            const pid_t pid = spawnWithPipe(argv, in[0], fds[1], failure);
             close(fds[1]);
+            if (in[0] >= 0)
+                close(in[0]);
             if (pid < 0) {
                 close(fds[0]);
                 if (failure == CaptureResult::Failure::Other)

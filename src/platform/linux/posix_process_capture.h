@@ -20,7 +20,7 @@ public:
     {
     }
 
-    CaptureResult runAndCapture(const std::vector<std::string>& argv) override;
+    CaptureResult runAndCapture(const std::vector<std::string>& argv, std::string_view input = {}) override;
     void stopRunning() override;
 
     // Process id of the program the latest run started, 0 before the first.
@@ -33,7 +33,7 @@ private:
     struct Child;
     void endPreviousChild();
     static int spawnWithPipe(
-        const std::vector<std::string>& argv, int writeEnd, CaptureResult::Failure& failure);
+        const std::vector<std::string>& argv, int inputEnd, int writeEnd, CaptureResult::Failure& failure);
 
     int pollIntervalMs_ = 100;
     // How long an earlier program gets to end on SIGTERM before SIGKILL.

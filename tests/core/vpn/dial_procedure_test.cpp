@@ -82,14 +82,15 @@ TEST_F(DialProcedureTest, CommandLineKeepsEachValueOneArgument)
     ASSERT_EQ(capture->runs.size(), 1u);
     EXPECT_EQ(capture->runs[0],
         (std::vector<std::string> {
-            "rasdial", "TUVEKP", "user name", "p w", "/PHONEBOOK:/tmp/TUVEKP.sys", "/PHONE:10.1.2.3" }));
+            "rasdial", "TUVEKP", "user name", "*", "/PHONEBOOK:/tmp/TUVEKP.sys", "/PHONE:10.1.2.3" }));
+    EXPECT_EQ(capture->inputs[0], "p w\n") << "the password goes through standard input";
 }
 
 TEST_F(DialProcedureTest, SuccessConfirmsTheTunnelAmongOtherConnections)
 {
     for (const char* marker : { "Command completed successfully.", "命令已完成。" }) {
         SCOPED_TRACE(marker);
-        capture->result.output = marker;
+        capture->result.output = platform::utf8ToGbk(marker); // as the tool prints it
         ras->connections.clear();
         ras->add(3, "MyBroadband");
         ras->add(9, "tuvekp"); // other letter case
@@ -196,4 +197,16 @@ TEST_F(DialProcedureTest, AfterTheProgramEndedADialTakesItsTunnelDownAndShowsNot
     EXPECT_TRUE(routes->routes.empty());
     EXPECT_EQ(state->connectionHandle, 0u);
     EXPECT_EQ(ras->hungUp, std::vector<platform::ConnectionHandle> { 5 });
+}
+
+TEST_F(DialProcedureTest, TheToolSpeaksTheSystemCodePage)
+{
+    request.user = "张三";
+    request.password = "密码";
+    ras->add(5, "TUVEKP");
+    capture->result.output = platform::utf8ToGbk("命令已完成。");
+    run();
+    EXPECT_EQ(capture->runs[0][2], "\xD5\xC5\xC8\xFD");
+    EXPECT_EQ(capture->inputs[0], "\xC3\xDC\xC2\xEB\n");
+    EXPECT_EQ(ui.calls, std::vector<std::string> { "connected" }) << "the GBK success text is recognised";
 }

@@ -81,8 +81,9 @@ protected:
         writeBytes(fake_.file("exit"), std::to_string(exitStatus) + "\n");
         writeBytes(fake_.file("say"), say);
         return capture_
-            .runAndCapture({ RASDIAL_PATH, entry, "user name", "pass word", "/PHONEBOOK:" + phonebook_,
-                "/PHONE:" + phone })
+            .runAndCapture(
+                { RASDIAL_PATH, entry, "user name", "*", "/PHONEBOOK:" + phonebook_, "/PHONE:" + phone },
+                "pass word\n")
             .output;
     }
 
