@@ -12,6 +12,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth x11-utils trayer xdotool imagemagick
   iproute2 iputils-ping procps ppp pptp-linux openbox wmctrl
+  user-mode-linux pptpd xl2tpd busybox-static
 )
 
 if [ "$(id -u)" -ne 0 ]; then
