@@ -158,5 +158,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    tray_->changeEvent(event);
+    // Styles and the icon change the window while it is being built.
+    if (tray_)
+        tray_->changeEvent(event);
 }

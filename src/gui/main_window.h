@@ -55,13 +55,13 @@ private:
     void formShow();
 
     ClientContext& ctx_;
-    LoginPanel* loginPanel_;
-    AccountPanel* accountPanel_;
-    TrayController* tray_;
-    PhonebookController* phonebook_;
-    ConnectionController* connection_;
-    ContentController* content_;
-    LoginController* login_;
-    PortalLinks* links_;
+    LoginPanel* loginPanel_ = nullptr;
+    AccountPanel* accountPanel_ = nullptr;
+    TrayController* tray_ = nullptr;
+    PhonebookController* phonebook_ = nullptr;
+    ConnectionController* connection_ = nullptr;
+    ContentController* content_ = nullptr;
+    LoginController* login_ = nullptr;
+    PortalLinks* links_ = nullptr;
     bool shownOnce_ = false;
 };

@@ -7,13 +7,13 @@ namespace webcontent {
 
 Module* loadModule()
 {
+    // Kept for good: the engine cannot be unloaded and started again.
+    static QLibrary library(
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kModuleName));
     static Module* module = []() -> Module* {
-        auto* lib = new QLibrary(
-            QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kModuleName));
-        // Kept for good: the engine cannot be unloaded and started again.
-        if (!lib->load())
+        if (!library.load())
             return nullptr;
-        const auto entry = reinterpret_cast<EntryFunction>(lib->resolve(kEntryName));
+        const auto entry = reinterpret_cast<EntryFunction>(library.resolve(kEntryName));
         return entry ? entry() : nullptr;
     }();
     return module;
