@@ -145,8 +145,12 @@ CommandResult runCommand(const std::vector<std::string>& argv, const std::map<st
         result.output.append(buf, static_cast<size_t>(n));
     }
     close(fds[0]);
+    // The output has ended; the program may still be on its way out.
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) != pid) {
+    pid_t reaped = 0;
+    while ((reaped = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (reaped != pid) {
         kill(-pid, SIGKILL);
         waitpid(pid, &status, 0);
     }

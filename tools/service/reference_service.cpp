@@ -201,9 +201,9 @@ void ReferenceService::stop()
         impl_->thread.join();
 }
 
-bool ReferenceService::run(int port)
+bool ReferenceService::run(int port, const std::string& address)
 {
-    if (!impl_->server.bind_to_port("127.0.0.1", port))
+    if (!impl_->server.bind_to_port(address.c_str(), port))
         return false;
     impl_->port = port;
     return impl_->server.listen_after_bind();

@@ -15,7 +15,7 @@ public:
     int port() const;
     void stop();
     // Serves on the calling thread until stop().
-    bool run(int port);
+    bool run(int port, const std::string& address = "127.0.0.1");
 
 private:
     struct Impl;
