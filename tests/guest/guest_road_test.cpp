@@ -45,8 +45,10 @@ protected:
         services.messageBoxes = std::make_shared<SilentBoxes>();
         std::filesystem::current_path(appDir.path());
         // The catalogue: the server answers ICMP, the second node never does.
-        const std::string nodes = "[head]\r\nnodecount=2\r\n[node1]\r\nlinetype=1\r\nright=1\r\nnodename=电信一号\r\nip="
-            + cipher::encryptText("192.0.2.1") + "\r\n[node2]\r\nlinetype=2\r\nright=1\r\nnodename=网通一号\r\nip="
+        const std::string nodes
+            = "[head]\r\nnodecount=2\r\n[node1]\r\nlinetype=1\r\nright=1\r\nnodename=电信一号\r\nip="
+            + cipher::encryptText("192.0.2.1")
+            + "\r\n[node2]\r\nlinetype=2\r\nright=1\r\nnodename=网通一号\r\nip="
             + cipher::encryptText("192.0.2.77") + "\r\n";
         writeBytes(kService + "/content/Vip.ini", platform::utf8ToGbk(nodes));
         writeBytes(kService + "/content/RouteTabledx.ini", "10.20.0.0 255.255.255.0\r\n");
@@ -68,8 +70,8 @@ protected:
     {
         writeBytes(appDir.file("zvtad.INI"),
             "[Main]\r\nUser=" + cipher::encryptText("alice") + "\r\nPass=" + cipher::encryptText("s3cret")
-                + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\nIsServer=" + (fullRelay ? "1" : "0")
-                + "\r\n");
+                + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\nIsServer="
+                + (fullRelay ? "1" : "0") + "\r\n");
     }
     void start()
     {
@@ -125,8 +127,10 @@ TEST_F(GuestRoad, FromAutomaticLoginThroughARealTunnelToExit)
     saveLogin(false);
     const auto clicked = std::chrono::steady_clock::now();
     start();
-    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 60000)) << text("lblStatus") << "\n" << log();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clicked);
+    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 60000)) << text("lblStatus") << "\n"
+                                                                         << log();
+    const auto ms
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clicked);
     std::printf("start to \"已连接!\": %lld ms\n", static_cast<long long>(ms.count()));
     EXPECT_EQ(text("lblStatus"), "已连接!");
     EXPECT_EQ(text("LocalLineTypev"), "自动-电信一号") << "chosen by real ICMP";
@@ -149,7 +153,10 @@ TEST_F(GuestRoad, FromAutomaticLoginThroughARealTunnelToExit)
     ASSERT_TRUE(client->mainWindow().findChild<QCheckBox*>("LinkADisc")->isChecked());
     runCommand({ "ip", "netns", "exec", "srv", "pkill", "-x", "pppd" });
     EXPECT_TRUE(waitFor([&] { return log().find("连接中断!") != std::string::npos; }, 30000)) << log();
-    EXPECT_TRUE(waitFor([&] { return text("BConn") == "断开" && !sh({ "ip", "link", "show", "ppp0" }).empty(); },
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return text("BConn") == "断开" && !sh({ "ip", "link", "show", "ppp0" }).empty();
+        },
         60000))
         << text("lblStatus");
     EXPECT_EQ(text("lblStatus"), "已连接!");
@@ -162,8 +169,12 @@ TEST_F(GuestRoad, FullRelayPutsTheDefaultRouteThroughTheTunnel)
 {
     saveLogin(true);
     start();
-    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 60000)) << text("lblStatus") << "\n" << log();
-    EXPECT_TRUE(waitFor([&] { return sh({ "ip", "-4", "route", "show", "default" }).find("ppp0") != std::string::npos; },
+    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 60000)) << text("lblStatus") << "\n"
+                                                                         << log();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return sh({ "ip", "-4", "route", "show", "default" }).find("ppp0") != std::string::npos;
+        },
         5000))
         << sh({ "ip", "-4", "route" });
     EXPECT_EQ(sh({ "ip", "-4", "route", "show", "10.20.0.0/24" }).find("ppp0"), std::string::npos)

@@ -102,10 +102,7 @@ bool NodeChooserDialog::busy() const
 {
     if (*lineTests_ > 0)
         return true;
-    for (const auto& p : probes_)
-        if (p->running())
-            return true;
-    return false;
+    return !probes_.empty();
 }
 
 NodeListLoader NodeChooserDialog::nodeLoader() const
@@ -146,9 +143,8 @@ void NodeChooserDialog::radioButtonClick(int lineType, const char* note)
     // reaches the list, which from now on shows the new line type only. The
     // window never waits for them.
     ++listGeneration_;
-    for (auto& p : probes_)
-        p->requestStop();
-    std::erase_if(probes_, [](const auto& p) { return !p->running(); });
+    for (auto& [pass, probe] : probes_)
+        probe->requestStop();
     ListView1->setRowCount(0);
     startListProbe(lineType);
 }
@@ -176,10 +172,12 @@ void NodeChooserDialog::startListProbe(int lineType)
         if (generation == listGeneration_ && row)
             ListView1->selectRow(*row);
     };
-    r.finished = [this] { std::erase_if(probes_, [](const auto& p) { return !p->running(); }); };
+    const unsigned pass = ++passes_;
+    r.finished = [this, pass] { std::erase_if(probes_, [pass](const auto& p) { return p.first == pass; }); };
     try {
-        probes_.push_back(NodeListProbe::start(
-            ctx_.workers, lineType, nodeLoader(), ctx_.services.icmp, this, std::move(r)));
+        probes_.emplace_back(pass,
+            NodeListProbe::start(
+                ctx_.workers, lineType, nodeLoader(), ctx_.services.icmp, this, std::move(r)));
     } catch (const std::system_error&) {
         ctx_.services.messageBoxes->information(ctx_.session.appTitle, "请再次切换选择。");
     }

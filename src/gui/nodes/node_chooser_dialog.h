@@ -52,8 +52,10 @@ private:
     // Automatic tests still running; shared with their threads.
     std::shared_ptr<std::atomic<int>> lineTests_ = std::make_shared<std::atomic<int>>(0);
 
-    // Passes that still run: the latest one and stopped ones ending.
-    std::vector<std::shared_ptr<NodeListProbe>> probes_;
+    // Passes whose end has not yet reached this dialog: the latest one and
+    // stopped ones ending, by their number.
+    std::vector<std::pair<unsigned, std::shared_ptr<NodeListProbe>>> probes_;
+    unsigned passes_ = 0;
     // The list belongs to the latest radio choice; rows of earlier passes
     // that arrive later are dropped.
     unsigned listGeneration_ = 0;

@@ -4,42 +4,95 @@
 #include <QObject>
 #include <future>
 
+// A child of the receiver, so on its thread and gone with it: each wake-up
+// runs the next piece of work. It goes earlier once its hand-over is let go
+// and everything handed over has run.
+class UiHandOverPump : public QObject {
+    Q_OBJECT
+public:
+    UiHandOverPump(QObject* receiver, std::shared_ptr<UiHandOver::State> state)
+        : QObject(receiver)
+        , state_(std::move(state))
+    {
+    }
+    ~UiHandOverPump() override
+    {
+        // Whatever is still queued is dropped here, on the receiver's thread
+        // (a waiting worker's promise breaks with it).
+        std::deque<std::function<void()>> dropped;
+        std::lock_guard g(state_->lock);
+        state_->pump = nullptr;
+        dropped.swap(state_->queue);
+    }
+    Q_INVOKABLE void wake() { state_->runNext(); }
+    Q_INVOKABLE void retire() { deleteLater(); }
+
+private:
+    std::shared_ptr<UiHandOver::State> state_;
+};
+
 std::shared_ptr<UiHandOver> UiHandOver::create(QObject* receiver)
 {
     std::shared_ptr<UiHandOver> h(new UiHandOver);
-    h->receiver_ = receiver;
-    // Runs inside the receiver's destructor, on its own thread.
-    QObject::connect(receiver, &QObject::destroyed, [weak = std::weak_ptr<UiHandOver>(h)] {
-        if (auto self = weak.lock()) {
-            std::lock_guard g(self->lock_);
-            self->receiver_ = nullptr;
+    h->state_ = std::make_shared<State>();
+    h->state_->pump = new UiHandOverPump(receiver, h->state_);
+    // Runs inside the receiver's destructor, before its children go: from
+    // then on nothing more is taken.
+    QObject::connect(receiver, &QObject::destroyed, [state = std::weak_ptr<State>(h->state_)] {
+        if (auto s = state.lock()) {
+            std::lock_guard g(s->lock);
+            s->pump = nullptr;
         }
     });
     return h;
 }
 
+UiHandOver::~UiHandOver()
+{
+    // The wake-ups already queued come first, then the pump goes.
+    std::lock_guard g(state_->lock);
+    if (state_->pump)
+        QMetaObject::invokeMethod(state_->pump, "retire", Qt::QueuedConnection);
+}
+
+void UiHandOver::State::enqueue(std::function<void()> work)
+{
+    queue.push_back(std::move(work));
+    QMetaObject::invokeMethod(pump, "wake", Qt::QueuedConnection);
+}
+
+void UiHandOver::State::runNext()
+{
+    std::function<void()> work;
+    {
+        std::lock_guard g(lock);
+        if (queue.empty())
+            return;
+        work = std::move(queue.front());
+        queue.pop_front();
+    }
+    work();
+}
+
 void UiHandOver::run(std::function<void()> work)
 {
-    // The promise lives in the queued call: if the receiver dies before the
-    // call runs, Qt drops the call, the promise goes with it and the wait
-    // below ends with broken_promise.
+    // The promise travels with the work: if the receiver goes before the work
+    // runs, the work is dropped, the promise goes with it and the wait below
+    // ends with broken_promise.
     auto done = std::make_shared<std::promise<void>>();
     std::future<void> result = done->get_future();
     {
-        std::lock_guard g(lock_);
-        if (!receiver_)
+        std::lock_guard g(state_->lock);
+        if (!state_->pump)
             throw HandOverBroken();
-        QMetaObject::invokeMethod(
-            receiver_,
-            [work = std::move(work), done = std::move(done)] {
-                try {
-                    work();
-                    done->set_value();
-                } catch (...) {
-                    done->set_exception(std::current_exception());
-                }
-            },
-            Qt::QueuedConnection);
+        state_->enqueue([work = std::move(work), done = std::move(done)] {
+            try {
+                work();
+                done->set_value();
+            } catch (...) {
+                done->set_exception(std::current_exception());
+            }
+        });
     }
     try {
         result.get();
@@ -50,7 +103,9 @@ void UiHandOver::run(std::function<void()> work)
 
 void UiHandOver::post(std::function<void()> work)
 {
-    std::lock_guard g(lock_);
-    if (receiver_)
-        QMetaObject::invokeMethod(receiver_, std::move(work), Qt::QueuedConnection);
+    std::lock_guard g(state_->lock);
+    if (state_->pump)
+        state_->enqueue(std::move(work));
 }
+
+#include "ui_hand_over.moc"

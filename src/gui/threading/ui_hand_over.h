@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,7 +23,9 @@ public:
 // not. Unlike a blocking-queued call it cannot hang or touch freed memory when
 // the receiver is destroyed: the waiting worker gets HandOverBroken instead,
 // and work queued for it is dropped. Posting and the receiver's end take the
-// same lock, so no work is queued to a receiver that is already gone.
+// same lock, so no work is queued to a receiver that is already gone. The work
+// itself waits in a queue of its own under that lock; the event loop only
+// carries a wake-up, so every piece of work changes threads through the lock.
 class UiHandOver {
 public:
     // Create on the receiver's thread; the hand-over follows the receiver's
@@ -49,8 +52,22 @@ public:
         return answer;
     }
 
+    ~UiHandOver();
+    UiHandOver(const UiHandOver&) = delete;
+    UiHandOver& operator=(const UiHandOver&) = delete;
+
+    // The queue and the receiver's side, shared with the pump on the
+    // receiver's thread: what was handed over still runs after the worker has
+    // let go of its hand-over.
+    struct State {
+        std::mutex lock;
+        QObject* pump = nullptr; // null once the receiver is gone
+        std::deque<std::function<void()>> queue;
+        void enqueue(std::function<void()> work); // lock held
+        void runNext(); // on the receiver's thread
+    };
+
 private:
     UiHandOver() = default;
-    std::mutex lock_;
-    QObject* receiver_ = nullptr;
+    std::shared_ptr<State> state_;
 };
