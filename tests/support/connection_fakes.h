@@ -133,7 +133,19 @@ public:
 
 class FakeIcmp : public platform::IcmpProbe {
 public:
-    std::map<std::string, std::string> delays; // address → delay text; others "300"
+    // Scripted answers: address → delay text; others "300". Set them through
+    // setDelay(s) while probes may run.
+    std::map<std::string, std::string> delays;
+    void setDelays(std::map<std::string, std::string> d)
+    {
+        std::lock_guard g(lock);
+        delays = std::move(d);
+    }
+    void setDelay(const std::string& address, const std::string& delay)
+    {
+        std::lock_guard g(lock);
+        delays[address] = delay;
+    }
     std::vector<std::string> probed;
     std::atomic<int> sleepMs { 0 }; // how long each probe takes
     std::atomic<bool> unavailable { false }; // no echo can be sent at all

@@ -13,7 +13,12 @@ namespace {
 constexpr const char* kFetchFailed = "获取配置及路由策略信息失败!";
 
 // A later run has started: what this one still hands over is dropped.
-struct Superseded { };
+struct Superseded : std::runtime_error {
+    Superseded()
+        : std::runtime_error("superseded by a later run")
+    {
+    }
+};
 
 // Runs each step of the fetch run on the UI thread, where the bar lives.
 class HandedOverTarget final : public ConfigFetchTarget {

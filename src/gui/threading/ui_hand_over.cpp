@@ -79,8 +79,10 @@ void UiHandOver::run(std::function<void()> work)
     // The promise travels with the work: if the receiver goes before the work
     // runs, the work is dropped, the promise goes with it and the wait below
     // ends with broken_promise.
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> result = done->get_future();
+    // What the work threw comes back as its text: an exception object shared
+    // between threads would be freed by whichever lets go last.
+    auto done = std::make_shared<std::promise<std::optional<std::string>>>();
+    std::future<std::optional<std::string>> result = done->get_future();
     {
         std::lock_guard g(state_->lock);
         if (!state_->pump)
@@ -88,17 +90,22 @@ void UiHandOver::run(std::function<void()> work)
         state_->enqueue([work = std::move(work), done = std::move(done)] {
             try {
                 work();
-                done->set_value();
+                done->set_value(std::nullopt);
+            } catch (const std::exception& e) {
+                done->set_value(std::string(e.what()));
             } catch (...) {
-                done->set_exception(std::current_exception());
+                done->set_value(std::string("failed"));
             }
         });
     }
+    std::optional<std::string> failure;
     try {
-        result.get();
+        failure = result.get();
     } catch (const std::future_error&) {
         throw HandOverBroken();
     }
+    if (failure)
+        throw HandedOverFailure(*failure);
 }
 
 void UiHandOver::post(std::function<void()> work)

@@ -18,6 +18,12 @@ public:
     }
 };
 
+// What the work on the receiver's thread threw, as it reaches the worker.
+class HandedOverFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The one way work reaches the UI thread from a worker: pieces of work run on
 // the thread of a receiver object, in the order handed over, waited for or
 // not. Unlike a blocking-queued call it cannot hang or touch freed memory when
@@ -33,7 +39,7 @@ public:
     static std::shared_ptr<UiHandOver> create(QObject* receiver);
 
     // From the worker: runs work on the receiver's thread and waits for it.
-    // Rethrows what work threw.
+    // What work threw comes back as HandedOverFailure with its text.
     void run(std::function<void()> work);
     // From the worker: queues work without waiting; dropped when the receiver
     // is gone.

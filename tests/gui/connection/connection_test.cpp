@@ -304,7 +304,7 @@ TEST_F(ConnectionTest, WithoutAnyEchoTheChoiceStaysAutomaticAndIsTriedAgain)
 
     w<QPushButton>("BConn")->click(); // disconnect
     icmp->unavailable = false;
-    icmp->delays["10.3.3.3"] = "20";
+    icmp->setDelay("10.3.3.3", "20");
     w<QPushButton>("BConn")->click();
     waitForDial();
     EXPECT_EQ(text("LocalLineTypev"), "自动-N");

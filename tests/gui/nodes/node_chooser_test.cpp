@@ -105,8 +105,8 @@ TEST_F(NodeChooserTest, RatingsAndTheBestRow)
     writeNodes({ { 1, "10.0.0.1", "a" }, { 1, "10.0.0.2", "b" }, { 1, "10.0.0.3", "c" },
         { 1, "10.0.0.4", "d" }, { 1, "10.0.0.5", "e" }, { 1, "10.0.0.6", "f" },
         { 2, "10.0.1.1", "other type" }, { 1, "", "no address" } });
-    icmp->delays = { { "10.0.0.1", "100" }, { "10.0.0.2", "101" }, { "10.0.0.3", "200" },
-        { "10.0.0.4", "201" }, { "10.0.0.5", "399" }, { "10.0.0.6", "400" } };
+    icmp->setDelays({ { "10.0.0.1", "100" }, { "10.0.0.2", "101" }, { "10.0.0.3", "200" },
+        { "10.0.0.4", "201" }, { "10.0.0.5", "399" }, { "10.0.0.6", "400" } });
     start();
     pick("RadioButton2");
     EXPECT_EQ(text("LocalLineTypev"), "自动");
@@ -124,11 +124,12 @@ TEST_F(NodeChooserTest, BestRowRuleAndEmptyLineType)
 {
     writeNodes(
         { { 2, "10.0.0.1", "a" }, { 2, "10.0.0.2", "b" }, { 2, "10.0.0.3", "c" }, { 2, "10.0.0.4", "d" } });
-    icmp->delays = { { "10.0.0.1", "0" }, { "10.0.0.2", "120" }, { "10.0.0.3", "80" }, { "10.0.0.4", "80" } };
+    icmp->setDelays(
+        { { "10.0.0.1", "0" }, { "10.0.0.2", "120" }, { "10.0.0.3", "80" }, { "10.0.0.4", "80" } });
     start();
     pick("RadioButton1");
     EXPECT_EQ(selectedRow(), 2) << "the first 80";
-    icmp->delays = { { "10.0.0.1", "0" }, { "10.0.0.2", "0" }, { "10.0.0.3", "0" }, { "10.0.0.4", "0" } };
+    icmp->setDelays({ { "10.0.0.1", "0" }, { "10.0.0.2", "0" }, { "10.0.0.3", "0" }, { "10.0.0.4", "0" } });
     d<QRadioButton>("RadioButton2")->setChecked(true);
     d<QRadioButton>("RadioButton1")->setChecked(true);
     settle();
@@ -155,7 +156,8 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
     ASSERT_FALSE(rows().empty());
     const auto before = std::chrono::steady_clock::now();
     d<QRadioButton>("RadioButton2")->setChecked(true);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20))
+    // A wait for the netcom pass would last for its remaining nodes, 30 ms each.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(100))
         << "the window never waits";
     EXPECT_TRUE(rows().empty()) << "no netcom row can be confirmed under 电信";
     for (int i = 0; i < 200 && (rows().size() != 1 || rows()[0][0] != "telecom1"); ++i)
@@ -167,12 +169,12 @@ TEST_F(NodeChooserTest, SwitchingWhileAProbeRunsShowsOnlyTheNewType)
 
     // 网通, 电信 and 网通 again in quick succession: never a wait, and in the
     // end the netcom rows of one pass only.
-    const auto quick = std::chrono::steady_clock::now();
     d<QRadioButton>("RadioButton1")->setChecked(true);
     QTest::qWait(40);
+    const auto quick = std::chrono::steady_clock::now();
     d<QRadioButton>("RadioButton2")->setChecked(true);
     d<QRadioButton>("RadioButton1")->setChecked(true);
-    EXPECT_LT(std::chrono::steady_clock::now() - quick, std::chrono::milliseconds(80));
+    EXPECT_LT(std::chrono::steady_clock::now() - quick, std::chrono::milliseconds(100));
     settle();
     const auto last = rows();
     ASSERT_EQ(last.size(), 6u);
@@ -248,7 +250,7 @@ TEST_F(NodeChooserTest, OtherLinesForceFullRelayAndNoRowShowsTheNotice)
 TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
 {
     writeNodes({ { 1, "10.0.1.1", "t1" }, { 1, "10.0.1.2", "t2" }, { 2, "10.0.2.1", "n1" } });
-    icmp->delays = { { "10.0.1.1", "40" }, { "10.0.1.2", "50" }, { "10.0.2.1", "10" } };
+    icmp->setDelays({ { "10.0.1.1", "40" }, { "10.0.1.2", "50" }, { "10.0.2.1", "10" } });
     start();
     chooser().show(); // the box is ticked: the test starts
     settle();
@@ -260,7 +262,7 @@ TEST_F(NodeChooserTest, AutomaticTestSuggestsALineTypeAndKeepsItsNode)
     EXPECT_EQ(text("LocalLineTypev"), "自动");
     EXPECT_EQ(client->mainWindow().settings().lineType(), 0);
 
-    icmp->delays = { { "10.0.1.1", "5" }, { "10.0.1.2", "6" }, { "10.0.2.1", "90" } };
+    icmp->setDelays({ { "10.0.1.1", "5" }, { "10.0.1.2", "6" }, { "10.0.2.1", "90" } });
     chooser().show();
     settle();
     EXPECT_TRUE(d<QRadioButton>("RadioButton2")->isChecked());
