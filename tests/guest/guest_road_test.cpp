@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -182,4 +183,40 @@ TEST_F(GuestRoad, FullRelayPutsTheDefaultRouteThroughTheTunnel)
     EXPECT_TRUE(reaches("10.30.0.1")) << "everything goes through the tunnel";
     client->mainWindow().findChild<QAction*>("X1")->trigger();
     EXPECT_TRUE(waitFor([&] { return !pppdLeft(); }, 15000));
+}
+
+// Click on 连接 to "已连接!", PPTP (mode one) and L2TP (mode two), three dials
+// each: the medians go to the output for the record.
+TEST_F(GuestRoad, ClickToConnectedTimes)
+{
+    for (const int mode : { 1, 2 }) {
+        writeBytes(appDir.file("zvtad.INI"),
+            "[Main]\r\nUser=" + cipher::encryptText("alice") + "\r\nPass=" + cipher::encryptText("s3cret")
+                + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=0\r\nMode=" + std::to_string(mode)
+                + "\r\nLineType=1\r\nServerName=电信一号\r\nServer=" + cipher::encryptText("192.0.2.1")
+                + "\r\n");
+        start();
+        ASSERT_TRUE(
+            waitFor([&] { return text("BConn") == "连接" && client->session().accountState == 1; }, 20000));
+        std::vector<long long> times;
+        for (int run = 0; run < 3; ++run) {
+            const auto clicked = std::chrono::steady_clock::now();
+            client->mainWindow().findChild<QPushButton*>("BConn")->click();
+            ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 60000)) << text("lblStatus") << "\n"
+                                                                                 << log();
+            times.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - clicked)
+                                .count());
+            client->mainWindow().findChild<QPushButton*>("BConn")->click();
+            ASSERT_TRUE(waitFor([&] { return !pppdLeft(); }, 15000));
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("click to \"已连接!\" over %s (%s): median %lld ms (%lld, %lld, %lld)\n",
+            mode == 1 ? "PPTP" : "L2TP", client->session().entryName.c_str(), times[1], times[0], times[1],
+            times[2]);
+        client->mainWindow().findChild<QAction*>("X1")->trigger();
+        const WorkerThreads workers = client->workers();
+        client.reset();
+        workers.waitIdle(std::chrono::seconds(10));
+    }
 }

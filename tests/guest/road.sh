@@ -8,6 +8,7 @@ start_syslog
 make_netns
 write_secrets
 start_pptpd require-mppe-128
+start_l2tp_server require-mppe-128
 setup_rasdial 30
 mkdir -p /run/svc && cp -r "$SRC/tools/service/data/." /run/svc/
 ip netns exec srv "$BIN/zavtrel-service" --data /run/svc --port 18080 --address 192.0.2.1 > /run/service.out 2>&1 &

@@ -10,7 +10,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
-bin=$1 out=$2 script=$3
+bin=$(cd "$1" && pwd) out=$2 script=$3
 shift 3
 opts=()
 while [ $# -gt 0 ] && [ "${1#-}" != "$1" ]; do opts+=("$1" "$2"); shift 2; done

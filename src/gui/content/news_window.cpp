@@ -76,7 +76,7 @@ void NewsWindow::webBrowser1DocumentComplete(bool ok)
 void NewsWindow::fitFrame()
 {
     // The window manager tells its frame only after it has taken the window
-    // in: the outer size is corrected once it is known, for up to 2 s (no
+    // in: the outer size is corrected once it is known, for up to 5 s (no
     // frame at all leaves the outer size the window's own).
     auto* wait = new QTimer(this);
     wait->setInterval(50);
@@ -84,7 +84,7 @@ void NewsWindow::fitFrame()
         const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         if (!m.isNull())
             resize((outerSize_ - QSize(m.left() + m.right(), m.top() + m.bottom())).expandedTo(QSize(1, 1)));
-        if (!m.isNull() || ++tries >= 40)
+        if (!m.isNull() || ++tries >= 100)
             wait->deleteLater();
     });
     wait->start();
