@@ -28,8 +28,9 @@ while IFS= read -r file; do
     while IFS= read -r line; do
         inc=${line#*\"}
         inc=${inc%%\"*}
-        # A file's own folder and the headers beside it.
+        # A file's own folder and the headers beside it, and what moc makes of it.
         [ -e "$(dirname "$file")/$inc" ] && continue
+        case "$inc" in *.moc) continue ;; esac
         good=no
         for prefix in $ok; do
             case "$inc" in "$prefix"*) good=yes ;; esac
