@@ -1,38 +1,31 @@
 // rasdial: the dial tool of the client on Linux. Dials a phonebook entry,
-// hangs up an entry's connections, or lists the active connections; keeps
-// one record per connection in the registry that the client reads.
+// hangs up an entry's connections, or lists the active connections, all
+// through the remote-access service, which does the privileged work and
+// keeps each user's connections apart.
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
 #include <variant>
 #include <vector>
 
-#include "base/ascii.h"
-#include "platform/linux/connection_registry.h"
-#include "platform/linux/linux_system_paths.h"
-#include "platform/linux/registry_remote_access.h"
-#include "tools/rasdial/dial_scenario.h"
-#include "tools/rasdial/phonebook_entry.h"
-#include "tools/rasdial/pppd_backend.h"
-#include "tools/rasdial/ras_error.h"
+#include "platform/linux/rasd_client.h"
+#include "tools/rasd/ras_error.h"
+#include "tools/rasd/request_policy.h"
 #include "tools/rasdial/rasdial_arguments.h"
-#include "tools/rasdial/rasdial_config.h"
-#include "tools/rasdial/simulate_backend.h"
-#include "tools/rasdial/termination.h"
 
 namespace {
 
+using platform::rasd::Message;
+
 constexpr const char* kSuccessLine = "Command completed successfully.\n";
-
-using platform::ConnectionRecord;
-using platform::ConnectionRegistry;
-
-bool sameEntry(const std::string& a, const std::string& b)
-{
-    return equalsIgnoringAsciiCase(a, b);
-}
+constexpr int kQueryTimeoutMs = 30000;
+// The service answers a dial when it has ended, however long the server takes.
+constexpr int kDialTimeoutMs = 600000;
 
 void print(const std::string& text)
 {
@@ -69,118 +62,104 @@ int fail(int code)
     return 1;
 }
 
-int listConnections(const ConnectionRegistry& registry)
+// The service's answer, or the error a caller gets when there is none: the
+// service is not running or this user may not reach it.
+std::variant<Message, int> ask(const Message& request, int timeoutMs)
 {
-    const auto records = registry.list();
-    if (!records)
-        return fail(ras::kRasmanCannotInitialize);
-    if (records->empty()) {
+    platform::rasd::Client client;
+    if (client.connect() != 0)
+        return ras::kRasmanCannotInitialize;
+    auto reply = client.request(request, timeoutMs);
+    if (!reply)
+        return ras::kRasmanCannotInitialize;
+    if (!reply->isOk())
+        return reply->errorCode() > 0 ? reply->errorCode() : ras::kRasmanCannotInitialize;
+    return std::move(*reply);
+}
+
+int listConnections()
+{
+    const auto reply = ask(Message("list"), kQueryTimeoutMs);
+    if (const int* code = std::get_if<int>(&reply))
+        return fail(*code);
+    const auto entries = std::get<Message>(reply).all("entry");
+    if (entries.empty()) {
         print("No connections\n");
     } else {
         print("Connected to\n");
-        for (const auto& r : *records)
-            print(r.entryName + "\n");
+        for (const auto& e : entries)
+            print(e + "\n");
     }
     print(kSuccessLine);
     return 0;
 }
 
-int disconnect(const ConnectionRegistry& registry, const std::string& entry)
+int disconnect(const std::string& entry)
 {
-    const auto records = registry.list();
-    if (!records)
-        return fail(ras::kRasmanCannotInitialize);
-    for (const auto& r : *records)
-        if (entry.empty() || sameEntry(r.entryName, entry))
-            platform::endConnection(registry, r);
-    print(kSuccessLine);
-    return 0;
-}
-
-int dial(const ConnectionRegistry& registry, const RasdialArguments& args)
-{
-    for (unsigned char c : args.entry)
-        if (c < 0x20)
-            return fail(ras::kCannotFindPhonebookEntry);
-    const std::string phonebookPath
-        = args.phonebook ? *args.phonebook : registry.directory() + "rasphone.pbk";
-    const auto loaded = PhonebookEntry::load(phonebookPath, args.entry);
-    if (const int* code = std::get_if<int>(&loaded))
+    Message request("disconnect");
+    if (!entry.empty())
+        request.add("entry", entry);
+    const auto reply = ask(request, kQueryTimeoutMs);
+    if (const int* code = std::get_if<int>(&reply))
         return fail(*code);
-    const PhonebookEntry& entry = std::get<PhonebookEntry>(loaded);
+    print(kSuccessLine);
+    return 0;
+}
 
-    if (!registry.ensureDirectory())
-        return fail(ras::kRasmanCannotInitialize);
-    if (const auto records = registry.list()) {
-        for (const auto& r : *records) {
-            if (!sameEntry(r.entryName, args.entry))
-                continue;
-            if (!ConnectionRegistry::isLive(r)) {
-                // A link that dropped and was never hung up.
-                platform::endConnection(registry, r);
-            } else if (r.state == ConnectionRecord::State::Dialing) {
-                return fail(ras::kDialAlreadyInProgress);
-            } else {
-                print("You are already connected to " + r.entryName + ".\n");
-                print(kSuccessLine);
-                return 0;
-            }
-        }
-    }
+// The phonebook as this user may read it.
+std::variant<std::string, int> readPhonebook(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return ras::kCannotOpenPhonebook;
+    std::string bytes(request_policy::kMaxPhonebookBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > request_policy::kMaxPhonebookBytes)
+        return ras::kCannotOpenPhonebook;
+    return bytes;
+}
 
-    const auto handle = registry.allocateHandle();
-    if (!handle)
-        return fail(ras::kRasmanCannotInitialize);
-    DialRequest request;
-    request.entry = args.entry;
-    request.user = args.user.value_or("");
-    request.password = args.password == "*" ? readPassword() : args.password.value_or("");
-    request.phone = args.phone ? *args.phone : entry.phoneNumber;
-    request.phonebook = entry;
-    request.handle = *handle;
-
-    const RasdialConfig config = RasdialConfig::load(registry.directory());
-    DialOutcome outcome;
-    switch (config.backend) {
-    case RasdialConfig::Backend::Simulate:
-        outcome = SimulateBackend(registry, DialScenario::load(config.scenarioPath)).dial(request);
-        break;
-    case RasdialConfig::Backend::Pppd:
-        outcome = PppdBackend(registry, config).dial(request);
-        break;
-    case RasdialConfig::Backend::Unknown:
-        outcome = DialOutcome::failed(ras::kRasmanCannotInitialize);
-        break;
-    }
-    if (outcome.kind != DialOutcome::Kind::Connected)
-        registry.remove(request.handle);
-
-    switch (outcome.kind) {
-    case DialOutcome::Kind::Connected:
-        print(outcome.hasText ? outcome.text : kSuccessLine);
+int dial(const RasdialArguments& args)
+{
+    if (const int code = request_policy::checkEntry(args.entry))
+        return fail(code);
+    const std::string path = args.phonebook ? *args.phonebook : std::string("rasphone.pbk");
+    const auto phonebook = readPhonebook(path);
+    if (const int* code = std::get_if<int>(&phonebook))
+        return fail(*code);
+    Message request("dial");
+    request.add("entry", args.entry)
+        .add("user", args.user.value_or(""))
+        .add("password", args.password == "*" ? readPassword() : args.password.value_or(""))
+        .add("phone", args.phone.value_or(""))
+        .add("phonebook", std::get<std::string>(phonebook));
+    const auto reply = ask(request, kDialTimeoutMs);
+    if (const int* code = std::get_if<int>(&reply))
+        return fail(*code);
+    const Message& outcome = std::get<Message>(reply);
+    const std::string kind = outcome.get("kind");
+    if (kind == "connected") {
+        print(outcome.has("text") ? outcome.get("text") : kSuccessLine);
         return 0;
-    case DialOutcome::Kind::Failed:
-        for (int code : outcome.errors)
-            print(ras::errorLine(code) + "\n");
-        return 1;
-    case DialOutcome::Kind::Raw:
-        print(outcome.text);
-        return outcome.exitCode;
-    case DialOutcome::Kind::Terminated:
+    }
+    if (kind == "raw") {
+        print(outcome.get("text"));
+        return static_cast<int>(outcome.getInt("exit").value_or(1));
+    }
+    if (kind == "failed") {
+        for (const auto& code : outcome.all("error"))
+            print(ras::errorLine(std::atoi(code.c_str())) + "\n");
         return 1;
     }
-    return 1;
+    return 1; // ended by a signal: nothing to say
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    installTerminationHandlers();
     const RasdialArguments args = RasdialArguments::parse(std::vector<std::string>(argv + 1, argv + argc));
-    const platform::LinuxSystemPaths paths;
-    const ConnectionRegistry registry(ConnectionRegistry::defaultDirectory(paths));
-
     int rc = 1;
     switch (args.command) {
     case RasdialArguments::Command::Usage:
@@ -188,13 +167,13 @@ int main(int argc, char** argv)
         rc = 1;
         break;
     case RasdialArguments::Command::List:
-        rc = listConnections(registry);
+        rc = listConnections();
         break;
     case RasdialArguments::Command::Disconnect:
-        rc = disconnect(registry, args.entry);
+        rc = disconnect(args.entry);
         break;
     case RasdialArguments::Command::Dial:
-        rc = dial(registry, args);
+        rc = dial(args);
         break;
     }
     std::fflush(stdout);

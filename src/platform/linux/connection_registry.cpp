@@ -150,6 +150,9 @@ std::string ConnectionRegistry::serialize(const ConnectionRecord& r)
     out += "started=" + std::to_string(r.startedMs) + "\n";
     out += "backend=" + oneLine(r.backend) + "\n";
     out += std::string("ownsTun=") + (r.ownsTun ? "1" : "0") + "\n";
+    out += "owner=" + std::to_string(r.ownerUid) + "\n";
+    out += std::string("fullRelay=") + (r.fullRelay ? "1" : "0") + "\n";
+    out += std::string("held=") + (r.held ? "1" : "0") + "\n";
     return out;
 }
 
@@ -193,6 +196,12 @@ std::optional<ConnectionRecord> ConnectionRegistry::parse(const std::string& tex
             r.backend = value;
         else if (key == "ownsTun")
             r.ownsTun = value == "1";
+        else if (key == "owner")
+            ok = parseNumber(value, r.ownerUid);
+        else if (key == "fullRelay")
+            r.fullRelay = value == "1";
+        else if (key == "held")
+            r.held = value == "1";
         if (!ok)
             return std::nullopt;
     }

@@ -26,6 +26,12 @@ struct ConnectionRecord {
     std::int64_t startedMs = 0; // steady clock, shared by all processes of one boot
     std::string backend; // "simulate", "pppd", ...
     bool ownsTun = false; // a persistent TUN that hang-up removes if its holder did not
+    // The user that dialled it; -1 for none known. Only this user sees it.
+    int ownerUid = -1;
+    bool fullRelay = false; // the tunnel may carry the default route
+    // Dialled while the owner had a client attached: it ends when the owner's
+    // last client has gone for good.
+    bool held = false;
 };
 
 // The connections of one user session: a directory with one small record

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
-#include "tools/rasdial/dial_scenario.h"
+#include "tools/rasd/dial_scenario.h"
 #include "tools/rasdial/rasdial_arguments.h"
 
 using Command = RasdialArguments::Command;

@@ -2,11 +2,12 @@
 
 #include <string>
 
-// The tool's own settings, "<registry dir>rasdial.ini". Every key may be left
-// out; relative paths are taken from the registry directory.
+// The backends' settings, the service's configuration file (read again for
+// every dial). Every key may be left out; relative paths are taken from the
+// file's directory.
 //   [backend] name=pppd|simulate  scenario=PATH
 //   [pppd]    pppd=PROGRAM  pptp=PROGRAM  xl2tpd=PROGRAM  runDir=DIR  timeout=SECONDS
-struct RasdialConfig {
+struct BackendConfig {
     enum class Backend { Pppd, Simulate, Unknown };
 
     Backend backend = Backend::Pppd;
@@ -20,5 +21,5 @@ struct RasdialConfig {
     // How long an L2TP dial may take to bring the link up.
     int l2tpTimeoutSeconds = 30;
 
-    static RasdialConfig load(const std::string& registryDir);
+    static BackendConfig load(const std::string& path);
 };

@@ -1,10 +1,10 @@
-#include "tools/rasdial/pppd_options.h"
+#include "tools/rasd/pppd_options.h"
 
 #include <arpa/inet.h>
 #include <cctype>
 #include <cstdio>
 
-#include "tools/rasdial/ras_error.h"
+#include "tools/rasd/ras_error.h"
 
 namespace pppd {
 namespace {

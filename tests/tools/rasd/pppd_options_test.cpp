@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "tests/support/temp_dir.h"
-#include "tools/rasdial/pppd_options.h"
-#include "tools/rasdial/ras_error.h"
+#include "tools/rasd/pppd_options.h"
+#include "tools/rasd/ras_error.h"
 
 using pppd::Protocol;
 

@@ -1,4 +1,4 @@
-#include "tools/rasdial/pppd_backend.h"
+#include "tools/rasd/pppd_backend.h"
 
 #include <cerrno>
 #include <chrono>
@@ -21,9 +21,9 @@
 
 #include "platform/clock.h"
 #include "platform/linux/argv_pointers.h"
-#include "tools/rasdial/pppd_options.h"
-#include "tools/rasdial/ras_error.h"
-#include "tools/rasdial/termination.h"
+#include "tools/rasd/pppd_options.h"
+#include "tools/rasd/ras_error.h"
+#include "tools/rasd/termination.h"
 
 extern char** environ;
 
@@ -163,9 +163,7 @@ bool PppdBackend::readLinkPidFile(const std::string& linkName, int& pid, std::st
 
 bool PppdBackend::recordConnected(const DialRequest& request, int pid, const std::string& interfaceName) const
 {
-    ConnectionRecord r;
-    r.handle = request.handle;
-    r.entryName = request.entry;
+    ConnectionRecord r = request.record();
     r.state = ConnectionRecord::State::Connected;
     r.interfaceName = interfaceName;
     r.interfaceIndex = static_cast<int>(if_nametoindex(interfaceName.c_str()));
@@ -180,9 +178,7 @@ namespace {
 
 bool writeDialingRecord(const ConnectionRegistry& registry, const DialRequest& request, pid_t pid)
 {
-    ConnectionRecord r;
-    r.handle = request.handle;
-    r.entryName = request.entry;
+    ConnectionRecord r = request.record();
     r.state = ConnectionRecord::State::Dialing;
     r.pid = pid;
     r.pidStartTicks = ConnectionRegistry::processStartTicks(pid);

@@ -16,4 +16,6 @@ struct PhonebookEntry {
     // The entry, or the Remote Access error number for a phonebook that
     // cannot be read (621) or that has no such entry (623).
     static std::variant<PhonebookEntry, int> load(const std::string& path, const std::string& entry);
+    // The same from the phonebook's bytes (623 only).
+    static std::variant<PhonebookEntry, int> parse(const std::string& bytes, const std::string& entry);
 };

@@ -1,4 +1,4 @@
-#include "tools/rasdial/phonebook_entry.h"
+#include "tools/rasd/phonebook_entry.h"
 
 #include <fstream>
 #include <optional>
@@ -6,7 +6,7 @@
 
 #include "base/ascii.h"
 #include "base/ini_file.h"
-#include "tools/rasdial/ras_error.h"
+#include "tools/rasd/ras_error.h"
 
 namespace {
 
@@ -51,19 +51,24 @@ std::variant<PhonebookEntry, int> PhonebookEntry::load(const std::string& path, 
         return ras::kCannotOpenPhonebook;
     std::ostringstream bytes;
     bytes << in.rdbuf();
+    return parse(bytes.str(), entry);
+}
+
+std::variant<PhonebookEntry, int> PhonebookEntry::parse(const std::string& bytes, const std::string& entry)
+{
     if (entry.empty())
         return ras::kCannotFindPhonebookEntry;
-    const auto section = findSection(bytes.str(), entry);
+    const auto section = findSection(bytes, entry);
     if (!section)
         return ras::kCannotFindPhonebookEntry;
 
-    const IniFile ini(path);
+    const IniSnapshot ini(bytes);
     PhonebookEntry e;
     e.name = *section;
     e.vpnStrategy = ini.readInt(entry, "VpnStrategy", 0);
     e.dataEncryption = ini.readInt(entry, "DataEncryption", 0);
-    e.ipPrioritizeRemote = ini.readBool(entry, "IpPrioritizeRemote", false);
-    e.ipHeaderCompression = ini.readBool(entry, "IpHeaderCompression", false);
+    e.ipPrioritizeRemote = ini.readInt(entry, "IpPrioritizeRemote", 0) != 0;
+    e.ipHeaderCompression = ini.readInt(entry, "IpHeaderCompression", 0) != 0;
     e.phoneNumber = ini.readString(entry, "PhoneNumber");
     return e;
 }

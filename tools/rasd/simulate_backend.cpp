@@ -1,4 +1,4 @@
-#include "tools/rasdial/simulate_backend.h"
+#include "tools/rasd/simulate_backend.h"
 
 #include <cerrno>
 #include <chrono>
@@ -11,8 +11,8 @@
 
 #include "platform/clock.h"
 #include "platform/linux/tun_device.h"
-#include "tools/rasdial/ras_error.h"
-#include "tools/rasdial/termination.h"
+#include "tools/rasd/ras_error.h"
+#include "tools/rasd/termination.h"
 
 namespace {
 
@@ -74,9 +74,7 @@ DialOutcome SimulateBackend::dial(const DialRequest& request)
     if (!scenario_.problem.empty())
         return DialOutcome::failed(ras::kRasmanCannotInitialize);
 
-    ConnectionRecord record;
-    record.handle = request.handle;
-    record.entryName = request.entry;
+    ConnectionRecord record = request.record();
     record.state = ConnectionRecord::State::Dialing;
     record.pid = getpid();
     record.pidStartTicks = platform::ConnectionRegistry::processStartTicks(record.pid);

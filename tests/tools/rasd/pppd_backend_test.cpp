@@ -14,8 +14,8 @@
 #include "platform/linux/posix_process_capture.h"
 #include "platform/linux/registry_remote_access.h"
 #include "tests/support/temp_dir.h"
-#include "tools/rasdial/pppd_options.h"
-#include "tools/rasdial/ras_error.h"
+#include "tools/rasd/pppd_options.h"
+#include "tools/rasd/ras_error.h"
 
 using platform::ConnectionRegistry;
 using platform::RemoteAccess;

@@ -1,4 +1,4 @@
-#include "tools/rasdial/termination.h"
+#include "tools/rasd/termination.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "tools/rasdial/dial_scenario.h"
+#include "tools/rasd/dial_scenario.h"
 
 #include <sstream>
 

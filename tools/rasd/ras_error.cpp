@@ -1,10 +1,18 @@
-#include "tools/rasdial/ras_error.h"
+#include "tools/rasd/ras_error.h"
 
 namespace ras {
 
 std::string errorText(int code)
 {
     switch (code) {
+    case kAccessDenied:
+        return "Access is denied.";
+    case kInvalidHandle:
+        return "The handle is invalid.";
+    case kInvalidParameter:
+        return "The parameter is incorrect.";
+    case kBusy:
+        return "The requested resource is in use.";
     case kPortNotConnected:
         return "A connection to the remote computer could not be established, so the port used for this "
                "connection was closed.";

@@ -1,4 +1,4 @@
-#include "tools/rasdial/rasdial_config.h"
+#include "tools/rasd/backend_config.h"
 
 #include "base/ini_file.h"
 
@@ -20,10 +20,11 @@ std::string withSlash(std::string dir)
 
 } // namespace
 
-RasdialConfig RasdialConfig::load(const std::string& registryDir)
+BackendConfig BackendConfig::load(const std::string& path)
 {
-    const IniFile ini(registryDir + "rasdial.ini");
-    RasdialConfig c;
+    const std::string registryDir = path.substr(0, path.rfind('/') + 1);
+    const IniSnapshot ini = IniSnapshot::read(path);
+    BackendConfig c;
     c.backendName = ini.readString("backend", "name", "pppd");
     if (c.backendName == "pppd")
         c.backend = Backend::Pppd;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/linux/connection_registry.h"
-#include "tools/rasdial/dial_outcome.h"
-#include "tools/rasdial/dial_scenario.h"
+#include "tools/rasd/dial_outcome.h"
+#include "tools/rasd/dial_scenario.h"
 
 // A dial without a server: a persistent TUN interface whose link type is PPP,
 // with a 10.x address, in the current network namespace, held by a small

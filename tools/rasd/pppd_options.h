@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/rasdial/phonebook_entry.h"
+#include "tools/rasd/phonebook_entry.h"
 
 // The pieces of a real dial through pppd, as plain functions of their inputs.
 namespace pppd {

@@ -6,6 +6,12 @@
 // English texts.
 namespace ras {
 
+// System errors the service also answers with.
+constexpr int kAccessDenied = 5;
+constexpr int kInvalidHandle = 6;
+constexpr int kInvalidParameter = 87;
+constexpr int kBusy = 170;
+
 constexpr int kPortNotConnected = 619;
 constexpr int kCannotOpenPhonebook = 621;
 constexpr int kCannotFindPhonebookEntry = 623;

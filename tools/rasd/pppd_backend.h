@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/linux/connection_registry.h"
-#include "tools/rasdial/dial_outcome.h"
-#include "tools/rasdial/rasdial_config.h"
+#include "tools/rasd/dial_outcome.h"
+#include "tools/rasd/backend_config.h"
 
 // The real dial: PPTP through pppd and pptp, L2TP through a private xl2tpd
 // instance, in the order the entry's VpnStrategy asks for. Credentials go to
@@ -11,7 +11,7 @@
 // xl2tpd packages.
 class PppdBackend {
 public:
-    PppdBackend(const platform::ConnectionRegistry& registry, RasdialConfig config)
+    PppdBackend(const platform::ConnectionRegistry& registry, BackendConfig config)
         : registry_(registry)
         , config_(std::move(config))
     {
@@ -27,5 +27,5 @@ private:
     bool recordConnected(const DialRequest& request, int pid, const std::string& interfaceName) const;
 
     const platform::ConnectionRegistry& registry_;
-    RasdialConfig config_;
+    BackendConfig config_;
 };

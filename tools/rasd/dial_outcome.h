@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/remote_access.h"
-#include "tools/rasdial/phonebook_entry.h"
+#include "platform/linux/connection_registry.h"
+#include "tools/rasd/phonebook_entry.h"
 
 // One dial as a backend sees it.
 struct DialRequest {
@@ -14,6 +14,20 @@ struct DialRequest {
     std::string phone; // server address
     PhonebookEntry phonebook;
     platform::ConnectionHandle handle = 0; // already reserved in the registry
+    int ownerUid = -1;
+    bool held = false; // see ConnectionRecord
+
+    // A record of this dial with what every state of it shares.
+    platform::ConnectionRecord record() const
+    {
+        platform::ConnectionRecord r;
+        r.handle = handle;
+        r.entryName = entry;
+        r.ownerUid = ownerUid;
+        r.fullRelay = phonebook.ipPrioritizeRemote;
+        r.held = held;
+        return r;
+    }
 };
 
 // How a dial ended; the tool prints it.

@@ -1,0 +1,2 @@
+// filled below
+#include <gtest/gtest.h>
