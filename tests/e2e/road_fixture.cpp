@@ -32,8 +32,7 @@ std::string runCapture(const std::vector<std::string>& argv)
 
 RoadTest::RoadTest()
 {
-    // The dial tool is a child: it finds the same registry through the
-    // environment.
+    EXPECT_TRUE(rasd->ok()) << rasd->log();
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     services = makePlatformServices();
     services.messageBoxes = boxes;
@@ -67,16 +66,14 @@ RoadTest::~RoadTest()
     client.reset();
     workers.waitIdle(std::chrono::seconds(4));
     runCapture({ ZAVTREL_RASDIAL, "/disconnect" });
+    rasd->stop();
     service->stop();
     std::filesystem::current_path(previousDir);
 }
 
 void RoadTest::setScenario(const std::string& body)
 {
-    const std::string dir = platform::ConnectionRegistry::defaultDirectory(*services.systemPaths);
-    std::filesystem::create_directories(dir);
-    writeBytes(dir + "scenario.ini", body);
-    writeBytes(dir + "rasdial.ini", "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
+    rasd->useSimulate(body);
 }
 
 void RoadTest::writeSettings(const std::string& utf8)

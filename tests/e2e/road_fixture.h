@@ -11,6 +11,7 @@
 #include "platform/linux/connection_registry.h"
 #include "platform/linux/posix_process_capture.h"
 #include "tests/gui/main_window_fixture.h"
+#include "tests/support/rasd_process.h"
 #include "tools/service/reference_service.h"
 
 // The client with every real service, against the reference service on this
@@ -19,6 +20,8 @@
 class RoadTest : public ::testing::Test {
 protected:
     TempDir appDir, systemTemp, runtime, serviceData;
+    // Started first: the client attaches to it when its services are made.
+    std::unique_ptr<RasdProcess> rasd = std::make_unique<RasdProcess>();
     std::unique_ptr<ReferenceService> service;
     std::shared_ptr<RecordingMessageBoxes> boxes = std::make_shared<RecordingMessageBoxes>();
     // The program's own Linux services, but for the message boxes.
@@ -31,12 +34,8 @@ protected:
 
     // The command lines of every process of the machine that hold text.
     static std::vector<std::string> processesShowing(const std::string& text);
-    // The dial tool's connection registry.
-    platform::ConnectionRegistry registry() const
-    {
-        return platform::ConnectionRegistry(
-            platform::ConnectionRegistry::defaultDirectory(*services.systemPaths));
-    }
+    // The remote-access service's connection registry.
+    platform::ConnectionRegistry registry() const { return rasd->registry(); }
     // The scenario of the next dials.
     void setScenario(const std::string& body);
     void writeSettings(const std::string& utf8);

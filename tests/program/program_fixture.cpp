@@ -26,8 +26,10 @@ std::string loginReply(const std::string& state, const std::string& version, con
 
 void ProgramTest::SetUp()
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "runs as root in a network namespace of its own";
+    if (const std::string why = RasdProcess::unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    rasd = std::make_unique<RasdProcess>();
+    ASSERT_TRUE(rasd->ok()) << rasd->log();
     namespace fs = std::filesystem;
     const std::string bin = ZAVTREL_BIN_DIR;
     fs::copy_file(bin + "/zavtrel", appDir.file("zavtrel"));
@@ -45,9 +47,8 @@ void ProgramTest::SetUp()
 void ProgramTest::TearDown()
 {
     client.reset();
-    // What a dial left: the dial tool takes it down.
-    if (std::filesystem::exists(registryDir()))
-        runCommand({ std::string(ZAVTREL_BIN_DIR) + "/rasdial", "/disconnect" }, clientEnv());
+    // What a dial left: the service takes it down when it stops.
+    rasd.reset();
     x.reset();
 }
 
@@ -92,10 +93,7 @@ void ProgramTest::saveLogin(const std::string& user, const std::string& password
 
 void ProgramTest::useSimulatedDials()
 {
-    std::filesystem::create_directories(registryDir());
-    chmod(registryDir().c_str(), 0700);
-    writeBytes(registryDir() + "rasdial.ini", "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
-    writeBytes(registryDir() + "scenario.ini", "[scenario]\r\nresult=success\r\n");
+    rasd->useSimulate();
 }
 
 void ProgramTest::openMenu(const std::string& window, bool notificationArea)
@@ -127,4 +125,16 @@ int ProgramTest::requestsTo(const std::string& prefix) const
 bool ProgramTest::ends(std::chrono::milliseconds within)
 {
     return client->waitExit(within).has_value();
+}
+
+int ProgramTest::serviceChildren() const
+{
+    // They are forks of the service: its command line, another pid.
+    const std::string mark = rasd->configPath();
+    const std::string self = std::to_string(rasd->pid());
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc"))
+        n += e.path().filename() != self
+            && readBytes(e.path().string() + "/cmdline").find(mark) != std::string::npos;
+    return n;
 }

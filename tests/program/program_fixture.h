@@ -7,13 +7,14 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/http_fixture.h"
+#include "tests/support/rasd_process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_session.h"
 
 // The built client as a user runs it: a copy of the program folder of its
 // own, an X display of its own with a window manager (and a notification
 // area when asked), a portal on the address the client was built with, and
-// the real dial tool. Runs as root inside a network namespace of its own
+// the real dial tool and remote-access service. Runs as root inside a network namespace of its own
 // (tests/support/run_in_netns.sh), so the portal's port is free and a
 // simulated tunnel touches nothing of the machine.
 class ProgramTest : public ::testing::Test {
@@ -26,6 +27,7 @@ protected:
     std::function<RecordingHttpServer::Reply(const std::string&)> route;
     std::unique_ptr<RecordingHttpServer> portal;
     std::unique_ptr<ChildProcess> client;
+    std::unique_ptr<RasdProcess> rasd;
 
     void SetUp() override;
     void TearDown() override;
@@ -47,7 +49,9 @@ protected:
     void logIn(const std::string& user, const std::string& password);
     int requestsTo(const std::string& prefix) const;
     bool ends(std::chrono::milliseconds within);
-    std::string registryDir() const { return runtime.path() + "zavtrel-ras/"; }
+    std::string registryDir() const { return RasdProcess::kRegistry; }
+    // Processes of the service's (link holders, dials) other than itself.
+    int serviceChildren() const;
 };
 
 // A login reply of the reference form with the items that decide.

@@ -73,7 +73,8 @@ void RasdProcess::writeConfig(const std::string& ini)
 
 std::vector<std::string> RasdProcess::asUser(int uid, bool inGroup, std::vector<std::string> argv)
 {
-    std::vector<std::string> out { "setpriv", "--reuid=" + std::to_string(uid), "--regid=" + std::to_string(uid),
+    std::vector<std::string> out { "setpriv", "--reuid=" + std::to_string(uid),
+        "--regid=" + std::to_string(uid),
         inGroup ? "--groups=" + std::to_string(kGroup) : std::string("--clear-groups"), "--" };
     out.insert(out.end(), argv.begin(), argv.end());
     return out;

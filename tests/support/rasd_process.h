@@ -32,6 +32,7 @@ public:
 
     // Whether it listens.
     bool ok() const { return ok_; }
+    int pid() const { return process_ ? process_->pid() : -1; }
     void stop();
     // Dials go to the simulate backend with this scenario.
     void useSimulate(const std::string& scenario = "[scenario]\r\nresult=success\r\n");

@@ -157,7 +157,8 @@ bool Service::listen()
     listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     // Not reachable by anyone until its owner and mode are right.
     const mode_t oldMask = umask(0177);
-    const bool bound = listenFd_ >= 0 && bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    const bool bound
+        = listenFd_ >= 0 && bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     umask(oldMask);
     if (!bound || chown(path.c_str(), 0, options_.group.value_or(0)) != 0
         || chmod(path.c_str(), options_.group ? 0660 : 0600) != 0 || ::listen(listenFd_, 64) != 0) {
@@ -350,8 +351,10 @@ void Service::closePeer(int fd)
         if (job.peer != fd)
             continue;
         job.peer = -1;
-        if (job.dial)
+        if (job.dial) {
             kill(pid, SIGTERM);
+            job.ending.push_back(job.dialHandle); // a new dial of it need not wait
+        }
     }
     if (it->second.attached)
         detach(it->second.uid);
@@ -461,7 +464,7 @@ Message Service::status(const Peer& peer, const Message& request, bool statistic
     if (!statistics) {
         // A link being hung up is gone for its owner already.
         const auto state = beingEnded(r->handle) ? std::optional<int>(platform::RemoteAccess::kDisconnected)
-                                                  : view.connectionStatus(r->handle);
+                                                 : view.connectionStatus(r->handle);
         if (!state)
             return errorReply(ras::kInvalidHandle);
         return m.add("state", *state);
@@ -508,8 +511,8 @@ Message Service::routes(const Peer& peer, const Message& request)
 
 std::size_t Service::dialsOf(uid_t uid) const
 {
-    return static_cast<std::size_t>(
-        std::count_if(jobs_.begin(), jobs_.end(), [uid](const auto& j) { return j.second.dial && j.second.uid == uid; }));
+    return static_cast<std::size_t>(std::count_if(
+        jobs_.begin(), jobs_.end(), [uid](const auto& j) { return j.second.dial && j.second.uid == uid; }));
 }
 
 bool Service::beingEnded(ConnectionHandle handle) const
@@ -552,7 +555,8 @@ Message Service::dial(Peer& peer, const Message& request)
             return errorReply(ras::kDialAlreadyInProgress);
         } else {
             DialOutcome already { DialOutcome::Kind::Raw, {},
-                "You are already connected to " + r.entryName + ".\nCommand completed successfully.\n", true, 0 };
+                "You are already connected to " + r.entryName + ".\nCommand completed successfully.\n", true,
+                0 };
             return outcomeReply(already);
         }
     }
@@ -591,6 +595,9 @@ Message Service::dial(Peer& peer, const Message& request)
         registry_.remove(d.handle);
         return errorReply(ras::kRasmanCannotInitialize);
     }
+    for (auto& [pid, job] : jobs_)
+        if (job.peer == peer.fd && job.dial)
+            job.dialHandle = d.handle;
     return Message::ok();
 }
 
@@ -733,7 +740,8 @@ void Service::hangUpOrphans()
         std::vector<ConnectionHandle> handles;
         for (const auto& r : list) {
             handles.push_back(r.handle);
-            log("hanging up " + std::to_string(r.handle) + ": no client of uid " + std::to_string(uid) + " left");
+            log("hanging up " + std::to_string(r.handle) + ": no client of uid " + std::to_string(uid)
+                + " left");
         }
         const platform::ConnectionRegistry registry = registry_;
         startJob(-1, uid, false, handles, [list, registry]() {

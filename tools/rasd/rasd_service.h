@@ -25,7 +25,7 @@ struct ServiceOptions {
     std::chrono::milliseconds orphanGrace { 10000 };
     std::size_t maxClients = 64;
     std::size_t maxDialsPerUser = 2;
-    std::size_t maxConnectionsPerUser = 8;
+    std::size_t maxConnectionsPerUser = 16;
     // Requests per user: a burst, then so many a second.
     double requestBurst = 100;
     double requestsPerSecond = 50;
@@ -58,6 +58,7 @@ private:
         int peer = -1; // fd of the peer waiting for the reply, or -1
         uid_t uid = 0;
         bool dial = false;
+        platform::ConnectionHandle dialHandle = 0;
         std::vector<platform::ConnectionHandle> ending; // handles it hangs up
         std::string reply;
         bool exited = false;
@@ -83,13 +84,15 @@ private:
     platform::rasd::Message hangUp(Peer& peer, const std::vector<platform::ConnectionRecord>& records);
 
     std::vector<platform::ConnectionRecord> recordsOf(uid_t uid) const;
-    std::optional<platform::ConnectionRecord> ownRecord(uid_t uid, const platform::rasd::Message& request) const;
+    std::optional<platform::ConnectionRecord> ownRecord(
+        uid_t uid, const platform::rasd::Message& request) const;
     bool allowRequest(uid_t uid);
     std::size_t dialsOf(uid_t uid) const;
 
     // Runs work in a child process; what it returns is the reply to peerFd.
-    template <typename Work> bool startJob(int peerFd, uid_t uid, bool dial,
-        std::vector<platform::ConnectionHandle> ending, Work work);
+    template <typename Work>
+    bool startJob(
+        int peerFd, uid_t uid, bool dial, std::vector<platform::ConnectionHandle> ending, Work work);
     void readJob(pid_t pid, Job& job);
     void reapChildren();
     void finishJob(pid_t pid);

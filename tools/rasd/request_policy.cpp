@@ -39,7 +39,8 @@ int checkUser(std::string_view user)
 
 int checkPassword(std::string_view password)
 {
-    if (password.size() > kMaxPasswordBytes || password.find_first_of(std::string_view("\r\n\0", 3)) != password.npos)
+    if (password.size() > kMaxPasswordBytes
+        || password.find_first_of(std::string_view("\r\n\0", 3)) != password.npos)
         return ras::kInvalidParameter;
     return 0;
 }
@@ -49,7 +50,8 @@ int checkPhone(std::string_view phone)
     if (phone.size() > kMaxPhoneBytes || (!phone.empty() && (phone.front() == '-' || phone.front() == '.')))
         return ras::kInvalidParameter;
     for (char c : phone)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-'))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+                || c == '-'))
             return ras::kInvalidParameter;
     return 0;
 }
@@ -90,7 +92,8 @@ bool routeAllowed(const RouteRequest& route, bool fullRelay)
     // Nothing of this network, loopback, multicast or the reserved block.
     const std::uint32_t last = host | ~mask;
     const auto overlaps = [&](std::uint32_t lo, std::uint32_t hi) { return host <= hi && last >= lo; };
-    return !overlaps(0x00000000, 0x00ffffff) && !overlaps(0x7f000000, 0x7fffffff) && !overlaps(0xe0000000, 0xffffffff);
+    return !overlaps(0x00000000, 0x00ffffff) && !overlaps(0x7f000000, 0x7fffffff)
+        && !overlaps(0xe0000000, 0xffffffff);
 }
 
 } // namespace request_policy

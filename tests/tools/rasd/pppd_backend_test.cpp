@@ -1,4 +1,4 @@
-// The real dial tool with its pppd backend, against a stand-in pppd that
+// The real dial tool through the service and its pppd backend, against a stand-in pppd that
 // records what it was given and answers with a chosen exit status. The
 // kernel of these machines has no PPP, so the link it reports is the
 // loopback interface, held by a sleeping process.
@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/linux/posix_process_capture.h"
 #include "platform/linux/registry_remote_access.h"
+#include "tests/support/rasd_process.h"
 #include "tests/support/temp_dir.h"
 #include "tools/rasd/pppd_options.h"
 #include "tools/rasd/ras_error.h"
@@ -47,17 +48,16 @@ class RasdialPppd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
-            savedRuntime_ = old;
-        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
-        registry_ = std::make_unique<ConnectionRegistry>(runtime_.path() + "zavtrel-ras/");
-        ASSERT_TRUE(registry_->ensureDirectory());
+        if (const std::string why = RasdProcess::unavailable(); !why.empty())
+            GTEST_SKIP() << why;
+        rasd_ = std::make_unique<RasdProcess>();
+        ASSERT_TRUE(rasd_->ok()) << rasd_->log();
+        registry_ = std::make_unique<ConnectionRegistry>(rasd_->registry());
         std::filesystem::create_directories(fake_.path() + "run");
         writeBytes(fake_.file("pppd"), kFakePppd);
         chmod(fake_.file("pppd").c_str(), 0700);
-        writeBytes(registry_->directory() + "rasdial.ini",
-            "[backend]\nname=pppd\n[pppd]\npppd=" + fake_.file("pppd") + "\npptp=/usr/sbin/pptp\n"
-                + "xl2tpd=/nonexistent/xl2tpd\nrunDir=" + fake_.path() + "run\n");
+        rasd_->writeConfig("[backend]\nname=pppd\n[pppd]\npppd=" + fake_.file("pppd")
+            + "\npptp=/usr/sbin/pptp\n" + "xl2tpd=/nonexistent/xl2tpd\nrunDir=" + fake_.path() + "run\n");
         phonebook_ = runtime_.file("TUVEKP.sys");
         writeBytes(phonebook_,
             "[TUVEKP]\r\nVpnStrategy=1\r\nDataEncryption=8\r\nIpPrioritizeRemote=0\r\n\r\n"
@@ -66,13 +66,7 @@ protected:
 
     void TearDown() override
     {
-        if (const auto left = registry_->list())
-            for (const auto& r : *left)
-                platform::endConnection(*registry_, r);
-        if (savedRuntime_.empty())
-            unsetenv("XDG_RUNTIME_DIR");
-        else
-            setenv("XDG_RUNTIME_DIR", savedRuntime_.c_str(), 1);
+        rasd_.reset(); // hangs up what is left
     }
 
     std::string dial(const std::string& entry, int exitStatus, const std::string& say = "",
@@ -93,8 +87,7 @@ protected:
         std::vector<std::string> out;
         for (const auto& e : std::filesystem::directory_iterator(registry_->directory())) {
             const std::string name = e.path().filename();
-            if (name.rfind("conn-", 0) != 0 && name != ".lock" && name != ".next-handle"
-                && name != "rasdial.ini")
+            if (name.rfind("conn-", 0) != 0 && name != ".lock" && name != ".next-handle")
                 out.push_back(name);
         }
         return out;
@@ -102,7 +95,7 @@ protected:
 
     TempDir runtime_;
     TempDir fake_;
-    std::string savedRuntime_;
+    std::unique_ptr<RasdProcess> rasd_;
     std::string phonebook_;
     std::unique_ptr<ConnectionRegistry> registry_;
     platform::PosixProcessCapture capture_;

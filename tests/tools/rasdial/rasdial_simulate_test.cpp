@@ -1,5 +1,5 @@
-// The real dial tool with its simulate backend, run the way the client runs
-// it, inside a network namespace of the test's own.
+// The real dial tool with the service's simulate backend, run the way the
+// client runs it, inside a network namespace of the test's own.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@
 #include "platform/linux/posix_process_capture.h"
 #include "platform/linux/registry_remote_access.h"
 #include "tests/support/namespace_scope.h"
+#include "tests/support/rasd_process.h"
 #include "tests/support/temp_dir.h"
 
 using platform::ConnectionRegistry;
@@ -60,17 +61,13 @@ class RasdialSimulate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0)
-            GTEST_SKIP() << "needs root for a network namespace and TUN interfaces";
+        if (const std::string why = RasdProcess::unavailable(); !why.empty())
+            GTEST_SKIP() << why;
         ns_ = std::make_unique<NamespaceScope>();
         ASSERT_TRUE(ns_->ok()) << ns_->error();
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
-            savedRuntime_ = old;
-        setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
-        registry_ = std::make_unique<ConnectionRegistry>(runtime_.path() + "zavtrel-ras/");
-        ASSERT_TRUE(registry_->ensureDirectory());
-        writeBytes(registry_->directory() + "rasdial.ini",
-            "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
+        rasd_ = std::make_unique<RasdProcess>();
+        ASSERT_TRUE(rasd_->ok()) << rasd_->log();
+        registry_ = std::make_unique<ConnectionRegistry>(rasd_->registry());
         setScenario("[scenario]\nresult=success\n");
         std::string phonebook;
         for (const char* entry : { "TUVEKP", "TUVEKL" })
@@ -85,19 +82,12 @@ protected:
 
     void TearDown() override
     {
-        if (registry_)
-            if (const auto left = registry_->list())
-                for (const auto& r : *left)
-                    platform::endConnection(*registry_, r);
+        rasd_.reset(); // hangs up what is left
         ras_.reset();
         ns_.reset();
-        if (savedRuntime_.empty())
-            unsetenv("XDG_RUNTIME_DIR");
-        else
-            setenv("XDG_RUNTIME_DIR", savedRuntime_.c_str(), 1);
     }
 
-    void setScenario(const std::string& text) { writeBytes(registry_->directory() + "scenario.ini", text); }
+    void setScenario(const std::string& text) { rasd_->useSimulate(text); }
 
     std::string run(std::vector<std::string> args)
     {
@@ -134,7 +124,7 @@ protected:
 
     TempDir runtime_;
     std::unique_ptr<NamespaceScope> ns_;
-    std::string savedRuntime_;
+    std::unique_ptr<RasdProcess> rasd_;
     std::unique_ptr<ConnectionRegistry> registry_;
     std::string phonebookPath_;
     platform::PosixProcessCapture capture_;
@@ -199,7 +189,7 @@ TEST_F(RasdialSimulate, MissingPhonebookOrEntry)
 TEST_F(RasdialSimulate, OutputOfTheScenarioReplacesTheSuccessLine)
 {
     // Written through the INI layer, so the file holds GBK like every INI file.
-    const IniFile scenario(registry_->directory() + "scenario.ini");
+    const IniFile scenario(rasd_->dir().file("scenario.ini"));
     scenario.writeString("scenario", "result", "success");
     scenario.writeString("scenario", "output", "命令已完成。\\r\\n");
     EXPECT_EQ(dial("TUVEKP"), "命令已完成。\r\n");
@@ -282,8 +272,35 @@ TEST_F(RasdialSimulate, MoreThanTenConnectionsMakeTheListingFail)
     EXPECT_EQ(ras_->statistics(0), std::nullopt);
 }
 
+TEST_F(RasdialSimulate, ASecondDialOfAnEntryBeingDialedIsRefused)
+{
+    setScenario("[scenario]\ndelayMs=1500\n");
+    auto first = std::async(std::launch::async, [&] { return dial("TUVEKP"); });
+    // While it waits, the dial shows as a connection in progress.
+    platform::ConnectionHandle h = 0;
+    for (int i = 0; i < 200 && h == 0; ++i) {
+        h = handleOf("TUVEKP");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(ras_->connectionStatus(h), platform::RegistryRemoteAccess::kDialing);
+
+    // Another caller (not the capture that runs the first) is refused.
+    platform::PosixProcessCapture other;
+    EXPECT_EQ(
+        other.runAndCapture({ RASDIAL_PATH, "TUVEKP", "u", "p", "/PHONEBOOK:" + phonebookPath_ }).output,
+        "Remote Access error 756 - This connection is already being dialed.\n");
+    ASSERT_EQ(first.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(first.get(), kSuccess);
+    const auto list = ras_->listConnections();
+    ASSERT_EQ(list->size(), 1u);
+    EXPECT_EQ((*list)[0].handle, h);
+}
+
 TEST_F(RasdialSimulate, ANewDialEndsADialStillWaitingForItsAnswer)
 {
+    // The client's capture ends the tool it ran before; the service then
+    // stops that dial, and the new one does not wait for it.
     setScenario("[scenario]\ndelayMs=20000\n");
     auto first = std::async(std::launch::async, [&] { return dial("TUVEKP"); });
     // While it waits, the dial shows as a connection in progress.
