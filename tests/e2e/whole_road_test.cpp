@@ -78,3 +78,48 @@ TEST_F(RoadTest, FreeAccountPolicyNoticeAndTimeLimit)
     EXPECT_NE(log().find("连接断开!"), std::string::npos);
     (void)mw;
 }
+
+// Run by run_as_member.sh: the client as a normal user in the service's group.
+TEST_F(RoadTest, AsAMemberOfTheGroupTheWholeRoadWorks)
+{
+    if (geteuid() == 0 || !RasdProcess::external())
+        GTEST_SKIP() << "runs as an unprivileged user under run_as_member.sh";
+    // A route table of 8,000 blocks.
+    std::string table;
+    for (int i = 0; i < 8000; ++i)
+        table += std::to_string(11 + i / 256) + "." + std::to_string(i % 256) + ".0.0 255.255.0.0\r\n";
+    writeBytes(appDir.file("RouteTabledx.tab"), table);
+    setScenario("[scenario]\r\nresult=success\r\ndropAfterMs=6000\r\n");
+    writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass="
+        + cipher::encryptText("demo123") + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
+    startClient();
+
+    // Login, the automatic choice over ICMP, the dial through the service.
+    ASSERT_TRUE(w("Panel1")->isVisible()) << text("Loginstatelb");
+    EXPECT_EQ(text("LocalLineTypev"), "自动-电信二号");
+    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 5000)) << text("lblStatus") << log();
+    EXPECT_EQ(text("lblStatus"), "已连接!");
+    const std::string device = tunnelDevice();
+    ASSERT_FALSE(device.empty());
+    EXPECT_EQ(runCapture({ ZAVTREL_RASDIAL }), "Connected to\nTUVEKP\nCommand completed successfully.\n")
+        << "the service lists it to its owner";
+    ASSERT_TRUE(waitFor([&] { return routesVia(device).size() == 8000; }, 3000)) << routesVia(device).size();
+
+    // Counters of the real interface.
+    runCapture({ "ping", "-c", "4", "-i", "0.2", "-s", "1400", "-W", "1", "11.0.0.1" });
+    ASSERT_TRUE(waitFor([&] { return text("Lxmit") != "0" && text("Linktimev") != "00:00:00"; }, 3000))
+        << text("Lxmit");
+
+    // The link drops; the watchdog redials through the service.
+    setScenario("[scenario]\r\nresult=success\r\n");
+    ASSERT_TRUE(waitFor([&] { return log().find("连接中断!") != std::string::npos; }, 9000));
+    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 8000)) << text("lblStatus");
+    EXPECT_EQ(text("lblStatus"), "已连接!");
+    ASSERT_TRUE(waitFor([&] { return routesVia(tunnelDevice()).size() == 8000; }, 3000));
+
+    // Disconnect: the service takes the tunnel and its routes away.
+    w<QPushButton>("BConn")->click();
+    EXPECT_EQ(text("lblStatus"), "未连接...");
+    EXPECT_TRUE(waitFor([&] { return tunnelDevice().empty(); }, 5000));
+    EXPECT_EQ(runCapture({ ZAVTREL_RASDIAL }), "No connections\nCommand completed successfully.\n");
+}

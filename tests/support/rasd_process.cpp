@@ -9,8 +9,15 @@
 
 #include "platform/linux/rasd_protocol.h"
 
+bool RasdProcess::external()
+{
+    return std::getenv("ZAVTREL_RASD_CONFIG") != nullptr;
+}
+
 std::string RasdProcess::unavailable()
 {
+    if (external())
+        return {};
     if (geteuid() != 0)
         return "needs root to run the remote-access service";
     if (!std::getenv("ZAVTREL_PRIVATE_RUN"))
@@ -25,14 +32,24 @@ RasdProcess::RasdProcess()
 
 RasdProcess::RasdProcess(Options options)
 {
-    chmod(dir_.path().c_str(), 0755);
-    useSimulate();
     const std::string socket = platform::rasd::kSocketPath;
+    if (external()) {
+        const std::string config = std::getenv("ZAVTREL_RASD_CONFIG");
+        dir_ = config.substr(0, config.rfind('/') + 1);
+        useSimulate();
+        struct stat st { };
+        ok_ = stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+        return;
+    }
+    ownDir_ = std::make_unique<TempDir>();
+    dir_ = ownDir_->path();
+    chmod(dir_.c_str(), 0755);
+    useSimulate();
     unlink(socket.c_str());
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string> { ZAVTREL_RASD, "--group", std::to_string(kGroup), "--config", configPath(),
             "--orphan-grace", std::to_string(options.orphanGraceSeconds) },
-        std::map<std::string, std::string> {}, dir_.file("rasd.log"));
+        std::map<std::string, std::string> {}, dir_ + "rasd.log");
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < end && process_->running()) {
         struct stat st { };
@@ -62,7 +79,7 @@ void RasdProcess::stop()
 
 void RasdProcess::useSimulate(const std::string& scenario)
 {
-    writeBytes(dir_.file("scenario.ini"), scenario);
+    writeBytes(dir_ + "scenario.ini", scenario);
     writeConfig("[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
 }
 

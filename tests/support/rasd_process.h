@@ -11,6 +11,9 @@
 // The remote-access service as a test runs it: as root, in the private
 // /run/zavtrel that run_in_netns.sh mounts, with its settings in a folder of
 // the test's. Stopped (which hangs up what it holds) at the end of the object.
+// A test that runs as an unprivileged user finds the service its wrapper
+// (run_as_member.sh) started, through ZAVTREL_RASD_CONFIG, and only writes
+// its settings.
 class RasdProcess {
 public:
     // The group its callers must be in, and two users: one in it, one not.
@@ -25,6 +28,9 @@ public:
 
     // Empty when the service can run here, else why not (for GTEST_SKIP).
     static std::string unavailable();
+    // Whether the service was started outside this test (as root, for an
+    // unprivileged one).
+    static bool external();
 
     RasdProcess();
     explicit RasdProcess(Options options);
@@ -38,17 +44,19 @@ public:
     void useSimulate(const std::string& scenario = "[scenario]\r\nresult=success\r\n");
     // The service's whole settings file.
     void writeConfig(const std::string& ini);
-    std::string configPath() const { return dir_.file("rasd.ini"); }
-    const TempDir& dir() const { return dir_; }
+    std::string configPath() const { return dir_ + "rasd.ini"; }
+    // The folder of its settings, with a trailing "/".
+    const std::string& dir() const { return dir_; }
     platform::ConnectionRegistry registry() const { return platform::ConnectionRegistry(kRegistry); }
-    std::string log() const { return readBytes(dir_.file("rasd.log")); }
+    std::string log() const { return readBytes(dir_ + "rasd.log"); }
 
     // argv run as the given user, with kGroup as a supplementary group or
     // with none.
     static std::vector<std::string> asUser(int uid, bool inGroup, std::vector<std::string> argv);
 
 private:
-    TempDir dir_;
+    std::unique_ptr<TempDir> ownDir_;
+    std::string dir_;
     std::unique_ptr<ChildProcess> process_;
     bool ok_ = false;
 };

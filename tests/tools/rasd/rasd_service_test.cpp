@@ -135,8 +135,8 @@ protected:
         ASSERT_TRUE(ns_->ok()) << ns_->error();
         rasd_ = std::make_unique<RasdProcess>(options);
         ASSERT_TRUE(rasd_->ok()) << rasd_->log();
-        writeBytes(rasd_->dir().file("book.pbk"), kBook);
-        chmod(rasd_->dir().file("book.pbk").c_str(), 0644);
+        writeBytes(rasd_->dir() + "book.pbk", kBook);
+        chmod((rasd_->dir() + "book.pbk").c_str(), 0644);
     }
 
     // The dial tool as a user.
@@ -150,7 +150,7 @@ protected:
 
     CommandResult dialAs(int uid, bool inGroup, const std::string& entry)
     {
-        return rasdial(uid, inGroup, { entry, "demo", "pw", "/PHONEBOOK:" + rasd_->dir().file("book.pbk") });
+        return rasdial(uid, inGroup, { entry, "demo", "pw", "/PHONEBOOK:" + rasd_->dir() + "book.pbk" });
     }
 
     std::vector<platform::ConnectionRecord> records()

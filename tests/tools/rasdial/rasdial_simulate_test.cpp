@@ -189,7 +189,7 @@ TEST_F(RasdialSimulate, MissingPhonebookOrEntry)
 TEST_F(RasdialSimulate, OutputOfTheScenarioReplacesTheSuccessLine)
 {
     // Written through the INI layer, so the file holds GBK like every INI file.
-    const IniFile scenario(rasd_->dir().file("scenario.ini"));
+    const IniFile scenario(rasd_->dir() + "scenario.ini");
     scenario.writeString("scenario", "result", "success");
     scenario.writeString("scenario", "output", "命令已完成。\\r\\n");
     EXPECT_EQ(dial("TUVEKP"), "命令已完成。\r\n");
