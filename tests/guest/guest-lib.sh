@@ -96,11 +96,16 @@ CONF
         > /run/xl2tpd-srv.out 2>&1
 }
 
-# The dial tool's registry and settings (pppd backend) under /run/u.
+# The remote-access service (pppd backend) in the client namespace, where
+# its tunnels come up; its registry is /run/zavtrel/registry. $1: the L2TP
+# time-out.
 setup_rasdial() {
-    mkdir -p /run/u/zavtrel-ras
-    chmod 700 /run/u /run/u/zavtrel-ras
-    printf '[backend]\r\nname=pppd\r\n[pppd]\r\ntimeout=%s\r\n' "${1:-30}" > /run/u/zavtrel-ras/rasdial.ini
+    mkdir -p /run/u
+    chmod 700 /run/u
+    printf '[backend]\r\nname=pppd\r\n[pppd]\r\ntimeout=%s\r\n' "${1:-30}" > /run/rasd.ini
+    ip netns exec cli "$BIN/zavtrel-rasd" --group 64123 --config /run/rasd.ini 2> /run/rasd.log &
+    n=100
+    while [ ! -S /run/zavtrel/rasd.sock ] && [ $n -gt 0 ]; do sleep 0.1; n=$((n - 1)); done
     export XDG_RUNTIME_DIR=/run/u
 }
 
@@ -162,7 +167,7 @@ stop_clients() {
     kill_in TERM cli pppd xl2tpd pptp rasdial
     wait_none_in 60 cli pppd xl2tpd pptp rasdial || kill_in KILL cli pppd xl2tpd pptp rasdial
     wait_none_in 20 cli pppd xl2tpd pptp rasdial
-    rm -rf /run/u/zavtrel-ras/conn-*
+    rm -f /run/zavtrel/registry/conn-*
 }
 # HOLD=1 with the PPTP server's start: the server's pppd stops itself before it starts,
 # so the client is in the middle of its dial, tunnel and call up, sending LCP
@@ -178,7 +183,7 @@ wait_file() { n=$2; while [ "$n" -gt 0 ]; do [ -s "$1" ] && return 0; sleep 0.1;
 # ---- the client side's state ----
 ppp_address() { ip -n cli -4 -o addr show 2> /dev/null | sed -n 's/.* ppp[0-9]* *inet \([0-9.]*\).*/\1/p' | head -1; }
 ppp_device() { ip -n cli -o link show 2> /dev/null | sed -n 's/^[0-9]*: \(ppp[0-9]*\)[:@].*/\1/p' | head -1; }
-records() { ls /run/u/zavtrel-ras/ 2> /dev/null | grep -c '^conn-'; }
+records() { ls /run/zavtrel/registry/ 2> /dev/null | grep -c '^conn-'; }
 tx_bytes() { ip netns exec cli cat "/sys/class/net/$1/statistics/tx_bytes" 2> /dev/null || echo 0; }
 
 save_logs() {

@@ -180,7 +180,16 @@ int Service::run()
         sigaction(sig, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
     umask(0022);
-    if (!registry_.ensureDirectory() || !listen())
+    // The registry's parent (/run/zavtrel) may not exist yet after a boot.
+    const std::string& dir = options_.registryDir;
+    for (std::size_t slash = dir.find('/', 1); slash != std::string::npos && slash + 1 < dir.size();
+         slash = dir.find('/', slash + 1))
+        mkdir(dir.substr(0, slash).c_str(), 0755);
+    if (!registry_.ensureDirectory()) {
+        log("cannot make the registry " + dir + ": " + std::strerror(errno));
+        return 1;
+    }
+    if (!listen())
         return 1;
     log("listening on " + options_.socketPath);
 
