@@ -248,7 +248,8 @@ int main()
     };
     // The service runs in the namespace of the measurement, on a socket of
     // its own, and dials a simulated tunnel that becomes the caller's.
-    std::ofstream(dir.file("rasd.ini"), std::ios::binary) << "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n";
+    std::ofstream(dir.file("rasd.ini"), std::ios::binary)
+        << "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n";
     std::ofstream(dir.file("scenario.ini"), std::ios::binary) << "[scenario]\r\nresult=success\r\n";
     int serviceRun = 0;
     // Kept until the next run, so that its routes are counted before it
@@ -257,15 +258,17 @@ int main()
     const auto throughService = [&](const platform::TunDevice&) {
         service.reset();
         const std::string socket = dir.file("rasd-" + std::to_string(++serviceRun) + ".sock");
-        service = std::make_unique<ChildProcess>(std::vector<std::string>{ ZAVTREL_RASD, "--socket", socket, "--config", dir.file("rasd.ini"), "--registry",
-                              dir.path() + "registry-" + std::to_string(serviceRun) },
+        service = std::make_unique<ChildProcess>(
+            std::vector<std::string> { ZAVTREL_RASD, "--socket", socket, "--config", dir.file("rasd.ini"),
+                "--registry", dir.path() + "registry-" + std::to_string(serviceRun) },
             std::map<std::string, std::string> {}, dir.file("rasd.log"));
         ChildProcess& rasd = *service;
         for (int i = 0; i < 500 && !fileExists(socket); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         auto session = std::make_shared<platform::RasdSession>(socket);
         platform::rasd::Message dial("dial");
-        dial.add("entry", "TUVEKP").add("phonebook", "[TUVEKP]\r\nVpnStrategy=2\r\nPhoneNumber=127.0.0.1\r\n");
+        dial.add("entry", "TUVEKP")
+            .add("phonebook", "[TUVEKP]\r\nVpnStrategy=2\r\nPhoneNumber=127.0.0.1\r\n");
         const auto dialled = session->request(dial, 10000);
         if (!dialled || dialled->get("kind") != "connected")
             throw std::runtime_error("the service did not dial: " + readBytes(dir.file("rasd.log")));
@@ -332,9 +335,11 @@ int main()
     const double ri = median(methods[0].samples, &Sample::wallMs);
     const double ib = median(methods[3].samples, &Sample::wallMs);
     const double sv = median(methods[2].samples, &Sample::wallMs);
-    std::printf("through the service / direct: wall %.3f (goal <= 2), cpu %.3f; through the service / ip -batch: "
-                "wall %.3f\n",
-        sv / ri, median(methods[2].samples, &Sample::cpuMs) / median(methods[0].samples, &Sample::cpuMs), sv / ib);
+    std::printf(
+        "through the service / direct: wall %.3f (goal <= 2), cpu %.3f; through the service / ip -batch: "
+        "wall %.3f\n",
+        sv / ri, median(methods[2].samples, &Sample::cpuMs) / median(methods[0].samples, &Sample::cpuMs),
+        sv / ib);
     std::printf("installRoutes / ip -batch: wall %.3f, cpu %.3f (goal <= 0.2)\n", ri / ib,
         median(methods[0].samples, &Sample::cpuMs) / median(methods[3].samples, &Sample::cpuMs));
     std::printf("installRoutes / ip -batch, both with a shared nexthop: wall %.3f\n",
