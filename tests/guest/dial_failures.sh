@@ -30,9 +30,10 @@ fresh; start_pptpd nomppe; sleep 1
 rasdial_dial TUVEKP alice s3cret 192.0.2.1 "$PPTP"; expect "PPTP server refuses encryption" 742
 fresh; HOLD=1; start_pptpd require-mppe-128; HOLD=0; sleep 1
 printf 's3cret\n' | ip netns exec cli "$RASDIAL" TUVEKP alice '*' "/PHONEBOOK:$PPTP" /PHONE:192.0.2.1 > /run/r.out 2>&1 &
+dialer=$!
 t0=$(now_ms)
 wait_file /run/held 150 && kill_in KILL srv pptpd pptpctrl pppd-held pppd.real sh
-wait; R_RC=1; R_OUT=$(cat /run/r.out); R_MS=$(($(now_ms) - t0))
+wait $dialer; R_RC=1; R_OUT=$(cat /run/r.out); R_MS=$(($(now_ms) - t0))
 expect "PPTP server gone in the middle" 800
 
 fresh; start_l2tp_server require-mppe-128; sleep 1
@@ -45,10 +46,11 @@ fresh; start_l2tp_server require-mppe-128; sleep 1
 # The server's side of the call goes away while the call is being set up: its
 # pppd is killed as soon as it runs, and its xl2tpd clears the call.
 printf 's3cret\n' | ip netns exec cli "$RASDIAL" TUVEKL alice '*' "/PHONEBOOK:$L2TP" /PHONE:192.0.2.1 > /run/r.out 2>&1 &
+dialer=$!
 t0=$(now_ms)
 n=150; while [ -z "$(pids_in srv pppd)" ] && [ $n -gt 0 ]; do sleep 0.05; n=$((n - 1)); done
 kill_in KILL srv pppd
-wait; R_RC=1; R_OUT=$(cat /run/r.out); R_MS=$(($(now_ms) - t0))
+wait $dialer; R_RC=1; R_OUT=$(cat /run/r.out); R_MS=$(($(now_ms) - t0))
 expect "L2TP server gone in the middle" 628
 save_logs
 finish

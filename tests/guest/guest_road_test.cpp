@@ -208,7 +208,8 @@ TEST_F(GuestRoad, ClickToConnectedTimes)
                 std::chrono::steady_clock::now() - clicked)
                                 .count());
             client->mainWindow().findChild<QPushButton*>("BConn")->click();
-            ASSERT_TRUE(waitFor([&] { return !pppdLeft(); }, 15000));
+            ASSERT_TRUE(waitFor([&] { return !pppdLeft(); }, 15000))
+                << sh({ "ps", "-eo", "pid,ppid,stat,comm" }) << log();
         }
         std::sort(times.begin(), times.end());
         std::printf("click to \"已连接!\" over %s (%s): median %lld ms (%lld, %lld, %lld)\n",

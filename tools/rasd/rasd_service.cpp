@@ -559,7 +559,13 @@ Message Service::dial(Peer& peer, const Message& request)
         if (!equalsIgnoringAsciiCase(r.entryName, d.entry) || beingEnded(r.handle))
             continue;
         if (!platform::ConnectionRegistry::isLive(r)) {
-            platform::endConnection(registry_, r); // a link that dropped and was never hung up
+            // A link that dropped and was never hung up; its holder may take
+            // seconds to end, which nobody here waits for.
+            const platform::ConnectionRegistry registry = registry_;
+            startJob(-1, peer.uid, false, { r.handle }, [r, registry]() {
+                platform::endConnection(registry, r);
+                return Message::ok();
+            });
         } else if (r.state == ConnectionRecord::State::Dialing) {
             return errorReply(ras::kDialAlreadyInProgress);
         } else {

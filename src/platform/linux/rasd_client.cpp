@@ -72,10 +72,10 @@ std::optional<Message> Client::request(const Message& message, int timeoutMs)
         const ssize_t n = send(fd_, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (n <= 0) {
-            close();
-            return std::nullopt;
-        }
+        // The service may have refused the request before it was all sent:
+        // its answer, if any, is still there to read.
+        if (n <= 0)
+            break;
         sent += static_cast<std::size_t>(n);
     }
     std::string body;

@@ -9,7 +9,7 @@
 namespace platform {
 namespace {
 
-constexpr int kQueryTimeoutMs = 5000;
+constexpr int kQueryTimeoutMs = 10000;
 // A hang-up waits for the link's process to end (pppd takes seconds).
 constexpr int kHangUpTimeoutMs = 30000;
 constexpr int kRoutesTimeoutMs = 30000;
