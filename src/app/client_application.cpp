@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <unistd.h>
 
 #include "base/atomic_file.h"
 #include "gui/connection/connection_controller.h"
@@ -63,6 +65,10 @@ int runClient()
 
     ClientConfig config;
     config.paths = AppPaths::fromProgram(*services.systemPaths);
+    // An installed program works in the user's folder, so the log it keeps
+    // in its working directory lands beside its settings.
+    if (config.paths.installed() && chdir(config.paths.appDir.c_str()) != 0)
+        std::perror("zavtrel: working folder");
 
     QApplication::setQuitOnLastWindowClosed(false);
     ClientApplication client(std::move(config), std::move(services));

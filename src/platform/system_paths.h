@@ -17,6 +17,9 @@ public:
     // Per-session runtime directory (lock files, connection registry), with a
     // trailing separator.
     virtual std::string runtimeDir() const = 0;
+    // The user's data directory ($XDG_DATA_HOME, else ~/.local/share/), with a
+    // trailing separator; empty if unknown.
+    virtual std::string dataHome() const = 0;
 };
 
 } // namespace platform

@@ -37,6 +37,7 @@ public:
     std::string resolveShellPath(const std::string& path) const override;
     std::string programPath() const override { return temp_ + "zavtrel"; }
     std::string runtimeDir() const override { return temp_; }
+    std::string dataHome() const override { return temp_ + "data/"; }
 
 private:
     std::string temp_;

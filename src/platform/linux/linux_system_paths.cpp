@@ -57,4 +57,15 @@ std::string LinuxSystemPaths::runtimeDir() const
     return tempDir();
 }
 
+std::string LinuxSystemPaths::dataHome() const
+{
+    const char* env = std::getenv("XDG_DATA_HOME");
+    if (env && *env == '/')
+        return withTrailingSlash(env);
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/')
+        return withTrailingSlash(home) + ".local/share/";
+    return {};
+}
+
 } // namespace platform

@@ -10,6 +10,7 @@ public:
     std::string resolveShellPath(const std::string& path) const override;
     std::string programPath() const override;
     std::string runtimeDir() const override;
+    std::string dataHome() const override;
 };
 
 } // namespace platform
