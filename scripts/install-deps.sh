@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-utils trayer xdotool imagemagick
   iproute2 iputils-ping procps ppp pptp-linux openbox wmctrl
   user-mode-linux pptpd xl2tpd busybox-static
+  lintian desktop-file-utils appstream librsvg2-bin
 )
 
 if [ "$(id -u)" -ne 0 ]; then
