@@ -65,8 +65,10 @@ TEST(InstalledPackage, AMemberOfTheGroupLogsInConnectsDisconnectsAndExits)
     chmod(home.c_str(), 0700);
     writeBytes(dir.file("rasd.ini"), "[backend]\r\nname=simulate\r\nscenario=scenario.ini\r\n");
     writeBytes(dir.file("scenario.ini"), "[scenario]\r\nresult=success\r\n");
-    ChildProcess rasd({ "/usr/sbin/zavtrel-rasd", "--config", dir.file("rasd.ini") }, {}, dir.file("rasd.log"));
-    ASSERT_TRUE(waitUntil([] { return fileExists("/run/zavtrel/rasd.sock"); }, 10s)) << readBytes(dir.file("rasd.log"));
+    ChildProcess rasd(
+        { "/usr/sbin/zavtrel-rasd", "--config", dir.file("rasd.ini") }, {}, dir.file("rasd.log"));
+    ASSERT_TRUE(waitUntil([] { return fileExists("/run/zavtrel/rasd.sock"); }, 10s))
+        << readBytes(dir.file("rasd.log"));
     ChildProcess service({ std::string(ZAVTREL_BIN_DIR) + "/zavtrel-service", "--data",
                              std::string(ZAVTREL_BIN_DIR) + "/service-data", "--port", "18080" },
         {}, dir.file("service.log"));
