@@ -759,8 +759,9 @@ void Service::hangUpOrphans()
                 + " left");
         }
         const platform::ConnectionRegistry registry = registry_;
-        startJob(-1, uid, false, handles, [list, registry]() {
-            for (const auto& r : list)
+        const std::vector<ConnectionRecord> ending = list;
+        startJob(-1, uid, false, handles, [ending, registry]() {
+            for (const auto& r : ending)
                 platform::endConnection(registry, r);
             return Message::ok();
         });
