@@ -34,10 +34,10 @@ inline void writeScratch(const std::string& name, std::string_view bytes)
     std::fclose(f);
 }
 
-#define FUZZ_REQUIRE(condition)                                                                                    \
-    do {                                                                                                           \
-        if (!(condition)) {                                                                                        \
-            std::fprintf(stderr, "property failed: %s\n", #condition);                                            \
-            std::abort();                                                                                          \
-        }                                                                                                          \
+#define FUZZ_REQUIRE(condition)                                                                              \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "property failed: %s\n", #condition);                                       \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto* entry = std::get_if<PhonebookEntry>(&parsed)) {
         static const std::set<std::string> known { "noauth", "nobsdcomp", "nodeflate", "maxfail", "1",
             "lcp-echo-interval", "10", "lcp-echo-failure", "3", "linkname", "zavtrel-1", "ipparam", "zavtrel",
-            "logfile", "/run/log", "require-mppe-128", "require-mppe", "refuse-pap", "refuse-chap", "refuse-eap",
-            "novj", "novjccomp", "defaultroute", "replacedefaultroute", "nodefaultroute" };
+            "logfile", "/run/log", "require-mppe-128", "require-mppe", "refuse-pap", "refuse-chap",
+            "refuse-eap", "novj", "novjccomp", "defaultroute", "replacedefaultroute", "nodefaultroute" };
         for (const auto& option : pppd::linkOptions(*entry, "zavtrel-1", "/run/log"))
             FUZZ_REQUIRE(known.count(option) == 1);
     }

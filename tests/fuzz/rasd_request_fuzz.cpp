@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // What decodes encodes back to the same fields.
         FUZZ_REQUIRE(Message::decode(m->encode())->fields() == m->fields());
         const std::string entry = m->get("entry");
-        if (request_policy::checkEntry(entry) == 0 && request_policy::checkPhonebook(m->get("phonebook")) == 0)
+        if (request_policy::checkEntry(entry) == 0
+            && request_policy::checkPhonebook(m->get("phonebook")) == 0)
             (void)PhonebookEntry::parse(m->get("phonebook"), entry);
         (void)request_policy::checkPhone(m->get("phone"));
         for (const auto& r : m->all("r"))

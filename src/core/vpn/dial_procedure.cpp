@@ -82,8 +82,7 @@ void DialProcedure::run()
             break;
         }
         const std::string& output = result.output;
-        const bool success = output.find("命令已完成") != std::string::npos
-            || output.find("successfully") != std::string::npos;
+        const bool success = outputSaysConnected(output);
         if (state_->ended) {
             // The program ended while the tool dialed: take down what it
             // brought up, show and route nothing.
@@ -139,13 +138,26 @@ void DialProcedure::hangUpEntry()
                 services_.remoteAccess->hangUp(c.handle);
 }
 
+bool DialProcedure::outputSaysConnected(std::string_view output)
+{
+    return output.find("命令已完成") != std::string_view::npos
+        || output.find("successfully") != std::string_view::npos;
+}
+
+std::vector<const DialProcedure::ErrorRow*> DialProcedure::errorsIn(std::string_view output)
+{
+    std::vector<const ErrorRow*> rows;
+    for (const auto& row : errorTable())
+        if (output.find(row.code) != std::string_view::npos)
+            rows.push_back(&row);
+    return rows;
+}
+
 void DialProcedure::judgeFailure(const std::string& output)
 {
-    for (const auto& row : errorTable()) {
-        if (output.find(row.code) == std::string::npos)
-            continue;
-        ui_.showDialFailure(row.message);
-        if (std::string_view(row.code) == "691")
+    for (const ErrorRow* row : errorsIn(output)) {
+        ui_.showDialFailure(row->message);
+        if (std::string_view(row->code) == "691")
             ui_.showAutoT();
     }
 }

@@ -67,6 +67,10 @@ public:
         const char* message;
     };
     static const std::vector<ErrorRow>& errorTable();
+    // Whether the tool's output (UTF-8) says the dial worked.
+    static bool outputSaysConnected(std::string_view output);
+    // The rows of the error numbers a failed dial's output names, in table order.
+    static std::vector<const ErrorRow*> errorsIn(std::string_view output);
 
 private:
     void confirmTunnel();
