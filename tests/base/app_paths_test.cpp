@@ -5,10 +5,10 @@
 
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "base/app_paths.h"
+#include "tests/support/run_as_user.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -33,26 +33,7 @@ private:
 // fromProgram as the user nobody, who may not write to root's folders.
 std::string appDirAsNobody(const PathsAt& paths)
 {
-    int p[2];
-    if (pipe(p) != 0)
-        return "pipe";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(p[0]);
-        if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-            _exit(1);
-        const std::string dir = AppPaths::fromProgram(paths).appDir;
-        [[maybe_unused]] const ssize_t n = write(p[1], dir.data(), dir.size());
-        _exit(0);
-    }
-    close(p[1]);
-    std::string out;
-    char buf[512];
-    for (ssize_t n; (n = read(p[0], buf, sizeof buf)) > 0;)
-        out.append(buf, static_cast<std::size_t>(n));
-    close(p[0]);
-    waitpid(pid, nullptr, 0);
-    return out;
+    return runAsUser(65534, {}, [&paths] { return AppPaths::fromProgram(paths).appDir; });
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "base/ascii.h"
+#include "platform/linux/fd_write.h"
 #include "platform/linux/netlink_route_table.h"
 #include "platform/linux/registry_remote_access.h"
 #include "tools/rasd/backend_config.h"
@@ -53,20 +54,6 @@ void log(const std::string& line)
 Message errorReply(int code)
 {
     return Message::error(code, ras::errorText(code));
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 bool memberOf(int fd, uid_t uid, gid_t gid, std::optional<gid_t> group)
@@ -656,7 +643,7 @@ bool Service::startJob(int peerFd, uid_t uid, bool dial, std::vector<ConnectionH
         signal(SIGCHLD, SIG_DFL);
         installTerminationHandlers();
         const Message result = work();
-        writeAll(p[1], result.encode());
+        platform::writeAllToFd(p[1], result.encode());
         _exit(0);
     }
     close(p[1]);

@@ -1,5 +1,7 @@
 #include "platform/linux/connection_registry.h"
 
+#include "platform/linux/fd_write.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -36,20 +38,6 @@ std::string readWholeFile(const std::string& path, bool& ok)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-bool writeAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Record values are single lines.
@@ -124,7 +112,7 @@ std::optional<ConnectionHandle> ConnectionRegistry::allocateHandle() const
         const std::string tmp = counterPath + ".tmp";
         const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd >= 0) {
-            written = writeAll(fd, std::to_string(next) + "\n");
+            written = writeAllToFd(fd, std::to_string(next) + "\n");
             close(fd);
             written = written && rename(tmp.c_str(), counterPath.c_str()) == 0;
         }
@@ -218,7 +206,7 @@ bool ConnectionRegistry::write(const ConnectionRecord& record) const
     const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    const bool ok = writeAll(fd, serialize(record));
+    const bool ok = writeAllToFd(fd, serialize(record));
     close(fd);
     if (!ok || rename(tmp.c_str(), recordPath(record.handle).c_str()) != 0) {
         unlink(tmp.c_str());

@@ -16,6 +16,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/namespace_scope.h"
 #include "tests/support/rasd_process.h"
+#include "tests/support/run_as_user.h"
 
 using namespace std::chrono_literals;
 using platform::rasd::Message;
@@ -40,32 +41,10 @@ std::string describe(const std::optional<Message>& reply)
     return out;
 }
 
-// Runs work in a child process as uid (with the service's group or none)
-// and brings back what it returns.
+// Work as uid, with the service's group or none.
 std::string asUser(int uid, bool inGroup, const std::function<std::string()>& work)
 {
-    int p[2];
-    if (pipe(p) != 0)
-        return "pipe";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(p[0]);
-        const gid_t group = RasdProcess::kGroup;
-        if (setgroups(inGroup ? 1 : 0, &group) != 0 || setresgid(uid, uid, uid) != 0
-            || setresuid(uid, uid, uid) != 0)
-            _exit(1);
-        const std::string out = work();
-        [[maybe_unused]] const ssize_t n = write(p[1], out.data(), out.size());
-        _exit(0);
-    }
-    close(p[1]);
-    std::string out;
-    char buf[4096];
-    for (ssize_t n; (n = read(p[0], buf, sizeof buf)) > 0;)
-        out.append(buf, static_cast<std::size_t>(n));
-    close(p[0]);
-    waitpid(pid, nullptr, 0);
-    return out;
+    return runAsUser(uid, inGroup ? std::vector<gid_t> { RasdProcess::kGroup } : std::vector<gid_t> {}, work);
 }
 
 // One request on a connection of its own.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cerrno>
+#include <string_view>
+#include <unistd.h>
+
+namespace platform {
+
+// Writes all of bytes to fd, going on after interruptions; false on an error.
+inline bool writeAllToFd(int fd, std::string_view bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace platform
