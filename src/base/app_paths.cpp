@@ -1,5 +1,6 @@
 #include "base/app_paths.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,7 +49,10 @@ AppPaths AppPaths::fromProgram(const platform::SystemPaths& system)
     std::error_code ec;
     std::filesystem::create_directories(data, ec);
     const std::string appDir = data + "zavtrel/";
-    mkdir(appDir.c_str(), 0700);
+    // Where no folder of its own can be made, the program's own folder still
+    // has the images and whatever settings were put there.
+    if (mkdir(appDir.c_str(), 0700) != 0 && errno != EEXIST)
+        return forAppDir(programDir, system);
     AppPaths p = forAppDir(appDir, system);
     p.programDir = programDir;
     seedResources(programDir + "res", appDir + "res");

@@ -78,4 +78,10 @@ TEST(AppPaths, AnInstalledProgramWorksInTheUsersDataFolderSeededWithItsArt)
     EXPECT_EQ(appDirAsNobody(paths), data + "zavtrel/");
     EXPECT_EQ(readBytes(data + "zavtrel/res/tuvekb.bmp"), "downloaded");
     EXPECT_EQ(readBytes(data + "zavtrel/res/logina.bmp"), "installed");
+
+    // No folder of its own to be had: the program's folder, read-only.
+    const std::string closed = home.file("closed/");
+    std::filesystem::create_directories(closed);
+    chmod(closed.c_str(), 0755);
+    EXPECT_EQ(appDirAsNobody(PathsAt(program.file("zavtrel"), closed)), program.path());
 }

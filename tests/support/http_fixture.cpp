@@ -61,6 +61,8 @@ RecordingHttpServer::~RecordingHttpServer()
     shutdown(listenFd_, SHUT_RDWR);
     thread_.join();
     close(listenFd_);
+    for (const int fd : held_)
+        close(fd);
 }
 
 std::vector<std::string> RecordingHttpServer::requests() const
@@ -95,11 +97,18 @@ void RecordingHttpServer::serve()
         const size_t sp2 = head.find(' ', sp1 + 1);
         const std::string target = sp1 == std::string::npos ? "" : head.substr(sp1 + 1, sp2 - sp1 - 1);
         const Reply reply = handler_(target);
+        if (reply.silent) {
+            held_.push_back(fd);
+            continue;
+        }
+        std::this_thread::sleep_for(reply.delay);
         std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\n";
         for (const auto& h : reply.headers)
             out += h + "\r\n";
         out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n"
             + reply.body;
+        if (reply.cutShort)
+            out.resize(out.size() - reply.body.size() / 2);
         size_t off = 0;
         while (off < out.size()) {
             const ssize_t n = send(fd, out.data() + off, out.size() - off, MSG_NOSIGNAL);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,9 @@ public:
         int status = 200;
         std::string body;
         std::vector<std::string> headers; // extra "Name: value" lines
+        std::chrono::milliseconds delay { 0 }; // before the answer
+        bool silent = false; // the connection stays open, unanswered, until the server goes
+        bool cutShort = false; // closed after half the body its length announces
     };
     using Handler = std::function<Reply(const std::string& requestTarget)>;
 
@@ -43,5 +47,6 @@ private:
     std::thread thread_;
     mutable std::mutex lock_;
     std::vector<std::string> requests_;
+    std::vector<int> held_; // connections of silent replies
     bool stopping_ = false;
 };

@@ -11,9 +11,17 @@ void globalInit()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+struct Body {
+    std::string& bytes;
+    size_t limit;
+};
+
 size_t appendBody(char* data, size_t size, size_t count, void* user)
 {
-    static_cast<std::string*>(user)->append(data, size * count);
+    Body& body = *static_cast<Body*>(user);
+    if (size * count > body.limit - body.bytes.size())
+        return 0; // ends the transfer with a write error
+    body.bytes.append(data, size * count);
     return size * count;
 }
 
@@ -43,7 +51,8 @@ HttpResponse CurlHttpClient::get(const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_PROXY, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
+    Body body { response.body, request.maxBodyBytes };
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 
     const CURLcode rc = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);

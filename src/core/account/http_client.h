@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@ struct HttpRequest {
     bool followRedirects = false;
     long connectTimeoutMs = 10000;
     long totalTimeoutMs = 20000;
+    // The portal's replies are a few lines; a larger body is not one of them
+    // and must not fill the memory.
+    size_t maxBodyBytes = 1 << 20;
 };
 
 struct HttpResponse {

@@ -52,3 +52,19 @@ TEST(CurlHttpClient, UnreachableServerFailsQuickly)
     req.url = "http://127.0.0.1:1/";
     EXPECT_FALSE(http.get(req).ok);
 }
+
+TEST(CurlHttpClient, ABodyOverTheLimitFails)
+{
+    RecordingHttpServer server([](const std::string&) {
+        return RecordingHttpServer::Reply { 200, std::string(1001, 'x'), {} };
+    });
+    CurlHttpClient http;
+    HttpRequest req;
+    req.url = server.base();
+    req.maxBodyBytes = 1001;
+    EXPECT_TRUE(http.get(req).ok);
+    req.maxBodyBytes = 1000;
+    const HttpResponse cut = http.get(req);
+    EXPECT_FALSE(cut.ok);
+    EXPECT_LE(cut.body.size(), 1000u);
+}
