@@ -45,8 +45,9 @@ size_t occurrences(const std::string& text, const std::string& what)
 
 TEST_F(RoadTest, AHundredLinkDropsAreEachRedialledAndNothingIsKept)
 {
-    // Every link drops a moment after it came up.
-    setScenario("[scenario]\r\nresult=success\r\ndropAfterMs=300\r\n");
+    // The first link holds while the program settles (the browser engine
+    // starts after the login); every later one drops a moment after it came up.
+    setScenario("[scenario]\r\nresult=success\r\ndropAfterMs=8000\r\n");
     writeSettings("[Main]\r\nUser=" + cipher::encryptText("demo") + "\r\nPass="
         + cipher::encryptText("demo123") + "\r\nSaveInfo=1\r\nSavePwd=1\r\nSaveLogin=1\r\nAutoConn=1\r\n");
     MainWindow& mw = startClient();
@@ -56,8 +57,10 @@ TEST_F(RoadTest, AHundredLinkDropsAreEachRedialledAndNothingIsKept)
     ASSERT_NE(watchdog, nullptr);
     watchdog->setInterval(100);
 
+    ASSERT_TRUE(waitFor([&] { return text("BConn") == "断开"; }, 10000)) << text("lblStatus");
+    setScenario("[scenario]\r\nresult=success\r\ndropAfterMs=300\r\n");
     std::map<int, Footprint> at;
-    uint64_t previous = 0;
+    uint64_t previous = client->dialState().connectionHandle;
     for (int cycle = 1; cycle <= 100; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
         ASSERT_TRUE(waitFor(
@@ -68,12 +71,11 @@ TEST_F(RoadTest, AHundredLinkDropsAreEachRedialledAndNothingIsKept)
             10000))
             << text("lblStatus");
         EXPECT_EQ(text("lblStatus"), "已连接!");
-        EXPECT_FALSE(tunnelDevice().empty());
         previous = client->dialState().connectionHandle;
         if (cycle == 1 || cycle == 50 || cycle == 100)
             at[cycle] = footprint();
     }
-    EXPECT_GE(occurrences(log(), "连接中断!"), 99u);
+    EXPECT_GE(occurrences(log(), "连接中断!"), 100u);
     for (const auto& [cycle, f] : at)
         std::printf(
             "cycle %3d: %ld descriptors, %ld threads, %ld kB resident\n", cycle, f.fds, f.threads, f.rssKb);
