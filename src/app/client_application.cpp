@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
-#include <QTranslator>
 #include <cstdio>
 #include <unistd.h>
 

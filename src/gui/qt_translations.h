@@ -1,8 +1,7 @@
 #pragma once
 
+#include <QTranslator>
 #include <memory>
-
-class QTranslator;
 
 // Qt's own texts (standard buttons, the edit menu, file dialogs) in Chinese,
 // as every other text of the client is. Installed while the returned object

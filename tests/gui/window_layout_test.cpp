@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QStyleOptionButton>
 #include <QToolTip>
-#include <QTranslator>
 
 #include "gui/connection/connection_controller.h"
 #include "gui/qt_translations.h"
