@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev libx11-dev
   libcurl4-openssl-dev nettle-dev libmnl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth x11-utils trayer xdotool imagemagick
   iproute2 iputils-ping procps ppp pptp-linux openbox wmctrl
   user-mode-linux pptpd xl2tpd busybox-static

@@ -12,6 +12,7 @@
 #include "gui/content/content_controller.h"
 #include "gui/main_window.h"
 #include "gui/nodes/node_chooser_dialog.h"
+#include "gui/qt_translations.h"
 #include "gui/vpn/connection_mode_dialog.h"
 #include "gui/working_set_trimmer.h"
 #include "platform/linux/flock_instance_lock.h"
@@ -71,6 +72,7 @@ int runClient()
         std::perror("zavtrel: working folder");
 
     QApplication::setQuitOnLastWindowClosed(false);
+    const auto qtTranslations = installQtTranslations();
     ClientApplication client(std::move(config), std::move(services));
     MainWindow& window = client.mainWindow();
     // Every end of the program ends the event loop, whatever windows show.

@@ -41,7 +41,7 @@ MainWindow::MainWindow(ClientContext& ctx, QWidget* parent)
     setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; border: 1px solid #7a9cc6; border-radius: 3px;"
         " padding: 1px 4px; background: white; }"
-        "#LoginPanel QLabel, #LoginPanel QCheckBox { color: white; }"
+        "#LoginPanel QLabel { color: white; }"
         "#LoginPanel #Loginstatelb { color: #ffe08a; }"
         "#Viplabel { color: yellow; }"
         "#Panel1 #FreeUlb, #Panel1 #Usernamelb, #Panel1 #Balancelb, #Panel1 #Balancevlb,"

@@ -93,6 +93,7 @@ void ConnectionController::connectBranch()
         if (!policyAllows(verdict)) {
             page_.lblStatus->setText(qs(policyRefusalText(s.linkMinutes, s.waitMinutes)));
             ctx_.services.messageBoxes->information(s.appTitle, notice);
+            redialing_ = false;
             return;
         }
         if (policyWantsNotice(verdict))
@@ -102,6 +103,7 @@ void ConnectionController::connectBranch()
     page_.BConn->setEnabled(false);
     ctx_.dialState->connectionHandle = 0;
     page_.setStatus(QStringLiteral("连接中..."), kStatusGreen);
+    showLinkState(LinkState::Connecting);
 
     if (page_.LocalLineTypev->text() == QStringLiteral("自动"))
         selectNodeAutomatically();
@@ -114,6 +116,8 @@ void ConnectionController::connectBranch()
     page_.BConn->setEnabled(true);
     page_.lblStatus->setText(QStringLiteral("连接过程中出现错误!"));
     ctx_.log.write("拨号文件" + s.phonebookPath + "不存在!");
+    showLinkState(redialing_ ? LinkState::Dropped : LinkState::Disconnected);
+    redialing_ = false;
 }
 
 void ConnectionController::selectNodeAutomatically()
@@ -167,6 +171,10 @@ void ConnectionController::applyConnectedState()
     tray_.L1->setEnabled(false);
     tray_.C1->setEnabled(true);
     page_.AutoT->hide();
+    showLinkState(LinkState::Connected);
+    if (redialing_)
+        tray_.notify(redialedNotice(page_.LocalLineTypev->text().toStdString()), false);
+    redialing_ = false;
     window_.close(); // hides into the notification area
 }
 
@@ -175,6 +183,10 @@ void ConnectionController::showDialFailure(const std::string& message)
     page_.BConn->setEnabled(true);
     page_.lblStatus->setText(qs(message));
     ctx_.log.write(message);
+    showLinkState(redialing_ ? LinkState::Dropped : LinkState::Disconnected);
+    if (redialing_)
+        tray_.notify(redialFailedNotice(message), true);
+    redialing_ = false;
 }
 
 void ConnectionController::showAutoT()
@@ -191,6 +203,12 @@ void ConnectionController::hangUp()
 {
     if (const auto handle = ctx_.dialState->connectionHandle.exchange(0))
         ctx_.services.remoteAccess->hangUp(handle);
+}
+
+void ConnectionController::showLinkState(LinkState state)
+{
+    tray_.showLinkStatus({ state, page_.LocalLineTypev->text().toStdString(),
+        page_.Lxmit->text().toStdString(), page_.LRecv->text().toStdString() });
 }
 
 void ConnectionController::disconnectBranch()
@@ -210,6 +228,8 @@ void ConnectionController::disconnectBranch()
     page_.Lxmit->setText(QStringLiteral("0"));
     page_.LRecv->setText(QStringLiteral("0"));
     page_.Linktimev->setText(QStringLiteral("00:00:00"));
+    redialing_ = false;
+    showLinkState(LinkState::Disconnected);
     ctx_.log.write("连接断开!");
 }
 
@@ -222,6 +242,8 @@ void ConnectionController::timer1Timer()
         page_.Lxmit->setText(qs(formatKilobytes(stats->bytesSent)));
         page_.LRecv->setText(qs(formatKilobytes(stats->bytesReceived)));
         page_.Linktimev->setText(qs(formatConnectionTime(stats->durationMs)));
+        if (tray_.linkStatus().state == LinkState::Connected)
+            showLinkState(LinkState::Connected);
         if (ctx_.session.accountState == 0
             && connectionLimitReached(stats->durationMs, ctx_.session.linkMinutes))
             bConnClick();
@@ -244,10 +266,15 @@ void ConnectionController::timer2Timer()
         tray_.ExitX1->setEnabled(true);
         tray_.C1->setEnabled(false);
         ctx_.log.write("连接中断!");
-        if (page_.LinkADisc->isChecked())
+        const bool redial = page_.LinkADisc->isChecked();
+        showLinkState(LinkState::Dropped);
+        tray_.notify(linkDroppedNotice(redial), true);
+        if (redial) {
+            redialing_ = true;
             bConnClick();
-        else
+        } else {
             Timer2->stop();
+        }
     } catch (...) {
     }
 }

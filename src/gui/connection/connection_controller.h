@@ -3,6 +3,8 @@
 #include <QObject>
 #include <string>
 
+#include "core/vpn/link_status.h"
+
 class QTimer;
 class QWidget;
 struct ClientContext;
@@ -48,10 +50,14 @@ private:
     void selectNodeAutomatically();
     void startDialWorker();
     void hangUp();
+    // Tells the tray what the window shows: state, node, counters.
+    void showLinkState(LinkState state);
 
     ClientContext& ctx_;
     ConnectionPage& page_;
     TrayController& tray_;
     PhonebookController& phonebook_;
     QWidget& window_;
+    // The running dial is the watchdog's redial after a drop.
+    bool redialing_ = false;
 };

@@ -14,15 +14,16 @@ ConnectionPage::ConnectionPage(QWidget* parent)
 
     AccelGroup = make<QGroupBox>(this, "AccelGroup", { 2, 0, 220, 206 });
     AccelGroup->setTitle(QStringLiteral("加速设置"));
-    LocalIP = label(AccelGroup, "LocalIP", "本地IP：", { 10, 20, 66, 18 });
-    Localipv = label(AccelGroup, "Localipv", "127.0.0.1", { 78, 20, 130, 18 });
+    LocalIP = label(AccelGroup, "LocalIP", "本地IP：", { 10, 20, 62, 18 });
+    Localipv = label(AccelGroup, "Localipv", "127.0.0.1", { 74, 20, 136, 18 });
     ShowLine = label(AccelGroup, "ShowLine", "", { 10, 42, 200, 18 });
-    LocalLineType = label(AccelGroup, "LocalLineType", "加速节点：", { 10, 66, 66, 18 });
-    LocalLineTypev = label(AccelGroup, "LocalLineTypev", "自动", { 78, 66, 90, 18 });
-    SetLine = button(AccelGroup, "SetLine", "设置", { 168, 63, 44, 23 });
-    LinkMode = label(AccelGroup, "LinkMode", "连接模式：", { 10, 94, 66, 18 });
-    Linkmodev = label(AccelGroup, "Linkmodev", "自动", { 78, 94, 90, 18 });
-    SetLinkMode = button(AccelGroup, "SetLinkMode", "设置", { 168, 91, 44, 23 });
+    LocalLineType = label(AccelGroup, "LocalLineType", "加速节点：", { 10, 66, 62, 18 });
+    // Room for a node name such as "自动-电信VIP一号"; a longer one is cut short.
+    LocalLineTypev = elidedLabel(AccelGroup, "LocalLineTypev", "自动", { 74, 66, 96, 18 });
+    SetLine = button(AccelGroup, "SetLine", "设置", { 172, 63, 40, 23 });
+    LinkMode = label(AccelGroup, "LinkMode", "连接模式：", { 10, 94, 62, 18 });
+    Linkmodev = label(AccelGroup, "Linkmodev", "自动", { 74, 94, 96, 18 });
+    SetLinkMode = button(AccelGroup, "SetLinkMode", "设置", { 172, 91, 40, 23 });
     AutoConn = checkBox(AccelGroup, "AutoConn", "自动连接", false, { 10, 122, 96, 20 });
     LinkADisc = checkBox(AccelGroup, "LinkADisc", "断线自动重连", false, { 108, 122, 106, 20 });
     IsServer = checkBox(AccelGroup, "IsServer", "完全中转模式", false, { 10, 146, 200, 20 });
@@ -48,9 +49,10 @@ ConnectionPage::ConnectionPage(QWidget* parent)
     QPalette green = lblStatus->palette();
     green.setColor(QPalette::WindowText, kStatusGreen);
     lblStatus->setPalette(green);
-    BConn = button(this, "BConn", "连接", { 62, 352, 100, 30 });
+    BConn = button(this, "BConn", "连接", { 74, 352, 76, 30 });
     BConn->setDefault(true);
-    AutoT = button(this, "AutoT", "自助踢号", { 166, 356, 56, 24 });
+    // Ends where the buttons above end, with room around its caption.
+    AutoT = button(this, "AutoT", "自助踢号", { 154, 354, 60, 26 });
     AutoT->hide();
 }
 

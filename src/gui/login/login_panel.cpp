@@ -32,12 +32,22 @@ LoginPanel::LoginPanel(QWidget* parent)
     Saveuserck = checkBox(this, "Saveuserck", "保存我的帐户信息", true, { 36, 284, 190, 22 });
     SavePassck = checkBox(this, "SavePassck", "记住我的密码", true, { 36, 308, 190, 22 });
     AutoLoginck = checkBox(this, "AutoLoginck", "设置为自动登陆", false, { 36, 332, 190, 22 });
+    // White captions on the dark panel, but a dark mark in the white box.
+    for (QCheckBox* box : { Saveuserck, SavePassck, AutoLoginck }) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        p.setColor(QPalette::Text, QColor(0x1d, 0x4f, 0x91));
+        p.setColor(QPalette::Base, Qt::white);
+        box->setPalette(p);
+    }
 
     Loginstatelb = label(this, "Loginstatelb", "", { 22, 364, 212, 120 });
     Loginstatelb->setWordWrap(true);
     Loginstatelb->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lblContent = linkLabel(this, "lblContent", "最新公告内容", { 22, 492, 212, 20 });
+    // The service writes announcements of any length.
+    lblContent = elidedLabel(this, "lblContent", "最新公告内容", { 22, 492, 212, 20 });
+    lblContent->setCursor(Qt::PointingHandCursor);
     lblContent->hide();
 
     Yinsilb = linkLabel(this, "Yinsilb", "快速充值", { 22, 522, 60, 18 });

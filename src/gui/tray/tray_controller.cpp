@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
@@ -19,6 +20,42 @@ QAction* menuItem(QMenu* menu, const char* name, const char* text, bool enabled)
     a->setObjectName(QString::fromLatin1(name));
     a->setEnabled(enabled);
     return a;
+}
+
+QColor markColour(LinkState state)
+{
+    switch (state) {
+    case LinkState::Connected:
+        return QColor(0x2e, 0xb8, 0x2e);
+    case LinkState::Connecting:
+        return QColor(0xf0, 0xa0, 0x00);
+    case LinkState::Dropped:
+        return QColor(0xe0, 0x20, 0x20);
+    case LinkState::Disconnected:
+        break;
+    }
+    return QColor(0x90, 0x90, 0x90);
+}
+
+// The application's icon with a dot in the lower right corner, large enough
+// to be told apart at the notification area's 16 to 24 pixels.
+QIcon markedIcon(const QIcon& base, LinkState state)
+{
+    QIcon icon;
+    for (const int size : { 16, 22, 24, 32, 48, 64 }) {
+        QPixmap pixmap
+            = base.pixmap(size, size).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal d = size * 0.5;
+        const QRectF dot(size - d, size - d, d, d);
+        painter.setPen(QPen(Qt::white, qMax(1.0, size / 16.0)));
+        painter.setBrush(markColour(state));
+        painter.drawEllipse(dot.adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
@@ -62,9 +99,9 @@ void TrayController::updateTrayIcon(TrayOperation operation)
     switch (operation) {
     case TrayOperation::Add:
         if (!trayIcon_) {
-            trayIcon_ = new QSystemTrayIcon(window_.windowIcon(), this);
+            trayIcon_ = new QSystemTrayIcon(this);
             trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
-            trayIcon_->setToolTip(QStringLiteral("Zavtrel"));
+            applyLinkStatus();
             trayIcon_->setContextMenu(PopupMenu1);
             connect(
                 trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
@@ -87,6 +124,30 @@ void TrayController::updateTrayIcon(TrayOperation operation)
         }
         break;
     }
+}
+
+void TrayController::showLinkStatus(const LinkStatus& status)
+{
+    const bool newState = status.state != linkStatus_.state;
+    linkStatus_ = status;
+    if (!trayIcon_)
+        return;
+    if (newState)
+        trayIcon_->setIcon(markedIcon(window_.windowIcon(), status.state));
+    trayIcon_->setToolTip(QString::fromStdString(trayTip(status)));
+}
+
+void TrayController::applyLinkStatus()
+{
+    trayIcon_->setIcon(markedIcon(window_.windowIcon(), linkStatus_.state));
+    trayIcon_->setToolTip(QString::fromStdString(trayTip(linkStatus_)));
+}
+
+void TrayController::notify(const std::string& text, bool warning)
+{
+    if (trayIcon_ && trayIcon_->isVisible())
+        trayIcon_->showMessage(QStringLiteral("Zavtrel"), QString::fromStdString(text),
+            warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information, 8000);
 }
 
 bool TrayController::trayUsable() const

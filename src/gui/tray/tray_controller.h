@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <string>
+
+#include "core/vpn/link_status.h"
 
 class QAction;
 class QCloseEvent;
@@ -29,6 +32,13 @@ public:
     // The window is shown (again): the menu button follows the notification area.
     void windowShown();
 
+    // The link's state on the icon (a coloured mark) and in its tip. Kept
+    // until the icon exists.
+    void showLinkStatus(const LinkStatus& status);
+    const LinkStatus& linkStatus() const { return linkStatus_; }
+    // A message from the icon, for what happens while the window is hidden.
+    void notify(const std::string& text, bool warning);
+
     // Exit (X1): tears the connection and its files down, then ends.
     void exitClick();
     // Removes the icon and ends the program.
@@ -49,9 +59,11 @@ signals:
 private:
     void hideToTray();
     bool trayUsable() const;
+    void applyLinkStatus();
 
     ClientContext& ctx_;
     QWidget& window_;
     QSystemTrayIcon* trayIcon_ = nullptr;
     bool ending_ = false;
+    LinkStatus linkStatus_;
 };

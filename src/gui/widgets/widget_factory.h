@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QTimer>
 
+#include "gui/widgets/elided_label.h"
+
 // Small builders for the windows' controls: every control carries its name
 // as objectName, since tests and the other windows find it by that.
 namespace widgets {
@@ -21,6 +23,14 @@ template <typename W> W* make(QWidget* parent, const char* name, QRect geometry)
 inline QLabel* label(QWidget* parent, const char* name, const char* text, QRect geometry)
 {
     auto* l = make<QLabel>(parent, name, geometry);
+    l->setText(QString::fromUtf8(text));
+    return l;
+}
+
+// A label whose text may be longer than its width: drawn with "…", whole in its tip.
+inline ElidedLabel* elidedLabel(QWidget* parent, const char* name, const char* text, QRect geometry)
+{
+    auto* l = make<ElidedLabel>(parent, name, geometry);
     l->setText(QString::fromUtf8(text));
     return l;
 }

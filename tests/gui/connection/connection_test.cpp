@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -149,6 +150,47 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
     expectView(kIdle, "disconnected");
     const std::string log = platform::gbkToUtf8(readBytes("log.txt"));
     EXPECT_NE(log.find("连接断开!"), std::string::npos);
+}
+
+TEST_F(ConnectionTest, TrayTipFollowsTheLink)
+{
+    MainWindow& mw = loggedIn();
+    const auto tip = [&] { return mw.findChild<QSystemTrayIcon*>("TrayIcon")->toolTip().toStdString(); };
+    EXPECT_EQ(tip(), "Zavtrel - 未连接");
+    mw.connection().showChosenNode(QStringLiteral("电信一号"));
+
+    std::atomic<bool> release { false };
+    capture->onRun = [&] {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        remoteAccess->replaceAll(5, "TUVEKP");
+    };
+    w<QPushButton>("BConn")->click();
+    EXPECT_EQ(tip(), "Zavtrel - 连接中...");
+    release = true;
+    waitForDial();
+    EXPECT_EQ(tip(), "Zavtrel - 已连接\n节点：电信一号\n发送 0 KB，接收 0 KB");
+    remoteAccess->setStats(5, { 1263616, 2048, 3723000 });
+    mw.connection().timer1Timer();
+    EXPECT_EQ(tip(), "Zavtrel - 已连接\n节点：电信一号\n发送 1,234 KB，接收 2 KB");
+
+    // A drop with redial on: connecting again, then connected.
+    ASSERT_TRUE(checked("LinkADisc"));
+    remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
+    mw.connection().timer2Timer();
+    EXPECT_EQ(tip(), "Zavtrel - 连接中...");
+    waitForDial();
+    EXPECT_EQ(tip().rfind("Zavtrel - 已连接\n", 0), 0u) << tip();
+
+    // A drop without redial stays a drop; the user's disconnect is no drop.
+    w<QCheckBox>("LinkADisc")->setChecked(false);
+    remoteAccess->setState(5, platform::RemoteAccess::kDisconnected);
+    mw.connection().timer2Timer();
+    EXPECT_EQ(tip(), "Zavtrel - 连接中断");
+    w<QPushButton>("BConn")->click();
+    waitForDial();
+    action("C1")->trigger();
+    EXPECT_EQ(tip(), "Zavtrel - 未连接");
 }
 
 TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
