@@ -7,6 +7,7 @@
 
 #include "core/cipher/string_cipher.h"
 #include "platform/gbk_codec.h"
+#include "tests/gui/start_up.h"
 #include "gui/connection/dial_worker.h"
 
 namespace {
@@ -89,7 +90,7 @@ MainWindow& RoadTest::startClient()
     config.contentBase = config.portalBase + "content/";
     config.dialTool = ZAVTREL_RASDIAL;
     client = std::make_unique<ClientApplication>(config, services);
-    client->mainWindow().show();
+    settleStartUp(client->mainWindow());
     return client->mainWindow();
 }
 

@@ -81,5 +81,9 @@ TEST_F(RoadTest, AHundredLinkDropsAreEachRedialledAndNothingIsKept)
             "cycle %3d: %ld descriptors, %ld threads, %ld kB resident\n", cycle, f.fds, f.threads, f.rssKb);
     EXPECT_LE(at[100].fds, at[1].fds);
     EXPECT_LE(at[100].threads, at[1].threads);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // (A sanitizer keeps freed memory aside for a while, so there the figure
+    // grows by design.)
     EXPECT_LE(at[100].rssKb, at[1].rssKb + 4096) << "no more than 4 MB above the first cycle";
+#endif
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "tests/gui/start_up.h"
 #include "app/client_application.h"
 #include "core/cipher/string_cipher.h"
 #include "gui/main_window.h"
@@ -82,7 +83,7 @@ protected:
         c.contentBase = c.portalBase + "content/";
         c.dialTool = env("ZV_BIN") + "/rasdial";
         client = std::make_unique<ClientApplication>(c, services);
-        client->mainWindow().show();
+        settleStartUp(client->mainWindow());
     }
     std::string text(const char* name)
     {

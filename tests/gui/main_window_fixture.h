@@ -12,6 +12,7 @@
 #include "core/account/http_client.h"
 #include "app/client_application.h"
 #include "gui/main_window.h"
+#include "tests/gui/start_up.h"
 #include "gui/widgets/message_boxes.h"
 #include "platform/gbk_codec.h"
 #include "tests/support/connection_fakes.h"
@@ -120,8 +121,7 @@ protected:
         programEnded = false;
         QObject::connect(
             &client->mainWindow(), &MainWindow::programEndRequested, [this] { programEnded = true; });
-        if (show)
-            client->mainWindow().show();
+        settleStartUp(client->mainWindow(), show);
         return client->mainWindow();
     }
 

@@ -135,3 +135,10 @@ void XSession::screenshot(const std::string& png) const
 {
     run({ "import", "-window", "root", png });
 }
+
+std::string XSession::pixels(const std::string& window, int x, int y, int width, int height) const
+{
+    const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x)
+        + "+" + std::to_string(y);
+    return run({ "import", "-window", window, "-crop", crop, "-depth", "8", "rgb:-" }).output;
+}

@@ -41,6 +41,8 @@ public:
     // The window manager's close, as the title bar's close button does it.
     void closeWindow(const std::string& window) const;
     void screenshot(const std::string& png) const;
+    // The RGB bytes of a rectangle of a window as the screen shows it.
+    std::string pixels(const std::string& window, int x, int y, int width, int height) const;
 
 private:
     std::string display_;

@@ -14,5 +14,6 @@ HttpRequest announcementRequest(const std::string& portalBase)
     request.url = portalBase + "/gonggao.txt";
     request.headers = { http_headers::kUserAgent, http_headers::kAccept, http_headers::kContentType };
     request.followRedirects = true;
+    request.totalTimeoutMs = 10000; // only a caption; the saved login waits for it
     return request;
 }

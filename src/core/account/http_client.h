@@ -10,8 +10,10 @@ struct HttpRequest {
     std::string url; // bytes as they go on the wire
     std::vector<std::string> headers; // "Name: value"
     bool followRedirects = false;
-    long connectTimeoutMs = 10000;
-    long totalTimeoutMs = 20000;
+    // A portal that takes longer than this to answer a few lines is down for
+    // the user, who waits on a busy window meanwhile.
+    long connectTimeoutMs = 5000;
+    long totalTimeoutMs = 15000;
     // The portal's replies are a few lines; a larger body is not one of them
     // and must not fill the memory.
     size_t maxBodyBytes = 1 << 20;

@@ -16,6 +16,7 @@
 #include "gui/client_context.h"
 #include "gui/connection/connection_page.h"
 #include "gui/connection/dial_worker.h"
+#include "gui/threading/busy_http_client.h"
 #include "gui/tray/tray_controller.h"
 #include "gui/vpn/phonebook_controller.h"
 #include "gui/widgets/widget_factory.h"
@@ -87,8 +88,9 @@ void ConnectionController::connectBranch()
 {
     Session& s = ctx_.session;
     if (s.accountState == 0) {
-        const std::string verdict = fetchConnectionPolicy(*ctx_.services.http, ctx_.config.portalBase,
-            s.portalUser, s.linkMinutes, s.waitMinutes, ctx_.log);
+        BusyHttpClient http(ctx_.services.http, ctx_.workers, window_);
+        const std::string verdict = fetchConnectionPolicy(
+            http, ctx_.config.portalBase, s.portalUser, s.linkMinutes, s.waitMinutes, ctx_.log);
         const std::string notice = freeAccountNotice(s.appTitle, s.linkMinutes);
         if (!policyAllows(verdict)) {
             page_.lblStatus->setText(qs(policyRefusalText(s.linkMinutes, s.waitMinutes)));

@@ -11,6 +11,7 @@ Module* loadModule()
     static QLibrary library(
         QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kModuleName));
     static Module* module = []() -> Module* {
+        library.setLoadHints(QLibrary::PreventUnloadHint);
         if (!library.load())
             return nullptr;
         const auto entry = reinterpret_cast<EntryFunction>(library.resolve(kEntryName));

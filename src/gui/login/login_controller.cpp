@@ -17,6 +17,8 @@
 #include "gui/content/content_controller.h"
 #include "gui/login/account_panel.h"
 #include "gui/login/login_panel.h"
+#include "gui/threading/busy_http_client.h"
+#include "gui/threading/ui_hand_over.h"
 #include "gui/tray/tray_controller.h"
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_events.h"
@@ -63,21 +65,37 @@ LoginController::LoginController(ClientContext& ctx, LoginPanel& login, AccountP
 
 void LoginController::fetchAnnouncement()
 {
+    announcementPending_ = true;
+    const std::shared_ptr<UiHandOver> handOver = UiHandOver::create(this);
     try {
-        const HttpResponse reply = ctx_.services.http->get(announcementRequest(ctx_.config.portalBase));
-        if (!reply.ok)
-            return;
-        const Announcement a = splitAnnouncement(platform::gbkToUtf8(reply.body));
-        login_.lblContent->setText(qs(a.caption));
-        ctx_.session.announcementUrl = a.url;
-        QFont f = login_.lblContent->font();
-        f.setUnderline(true);
-        login_.lblContent->setFont(f);
-        login_.lblContent->show();
+        ctx_.workers.start([http = ctx_.services.http, request = announcementRequest(ctx_.config.portalBase),
+                               handOver, this] {
+            HttpResponse reply = http->get(request);
+            handOver->post([this, reply = std::move(reply)] { announcementArrived(reply); });
+        });
+    } catch (const std::system_error&) {
+        announcementArrived({});
+    }
+}
+
+void LoginController::announcementArrived(const HttpResponse& reply)
+{
+    try {
+        if (reply.ok) {
+            const Announcement a = splitAnnouncement(platform::gbkToUtf8(reply.body));
+            login_.lblContent->setText(qs(a.caption));
+            ctx_.session.announcementUrl = a.url;
+            QFont f = login_.lblContent->font();
+            f.setUnderline(true);
+            login_.lblContent->setFont(f);
+            login_.lblContent->show();
+        }
     } catch (...) {
         login_.lblContent->hide();
         ctx_.session.announcementUrl.clear();
     }
+    announcementPending_ = false;
+    savedLogin();
 }
 
 void LoginController::restoreSavedLogin()
@@ -88,8 +106,32 @@ void LoginController::restoreSavedLogin()
     login_.Saveuserck->setChecked(saved.choices.saveUser);
     login_.SavePassck->setChecked(saved.choices.savePassword);
     login_.AutoLoginck->setChecked(saved.choices.autoLogin);
-    if (saved.choices.autoLogin)
+    if (!saved.choices.autoLogin)
+        return;
+    // Goes out once the announcement's exchange has ended, and never from
+    // inside the window's first showing.
+    loginAfterAnnouncement_ = true;
+    if (!announcementPending_)
+        QMetaObject::invokeMethod(this, &LoginController::savedLogin, Qt::QueuedConnection);
+}
+
+bool LoginController::startUpPending() const
+{
+    return announcementPending_ || loginAfterAnnouncement_;
+}
+
+void LoginController::savedLogin()
+{
+    if (!loginAfterAnnouncement_)
+        return;
+    loginAfterAnnouncement_ = false;
+    try {
         bsLoginClick();
+    } catch (const IniWriteError&) {
+        // Silent at start-up: the panel waits for the user.
+        login_.Username->setEnabled(true);
+        login_.PassWord->setEnabled(true);
+    }
 }
 
 void LoginController::bsLoginButtonClicked()
@@ -142,8 +184,9 @@ void LoginController::showOnPanel(const char* text)
 void LoginController::loginExchange()
 {
     const Session& s = ctx_.session;
-    const HttpResponse response = ctx_.services.http->get(
-        accountServerRequest(loginUrl(ctx_.config.portalBase, s.portalUser, s.portalPassword)));
+    BusyHttpClient http(ctx_.services.http, ctx_.workers, *login_.window());
+    const HttpResponse response
+        = http.get(accountServerRequest(loginUrl(ctx_.config.portalBase, s.portalUser, s.portalPassword)));
     const LoginDecision d = decideLogin(response.ok, platform::gbkToUtf8(response.body));
     switch (d.outcome) {
     case LoginOutcome::UpdateRequired:

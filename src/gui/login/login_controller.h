@@ -4,6 +4,7 @@
 
 struct ClientContext;
 struct LoginReply;
+struct HttpResponse;
 class LoginPanel;
 class AccountPanel;
 class TrayController;
@@ -18,10 +19,14 @@ public:
     LoginController(ClientContext& ctx, LoginPanel& login, AccountPanel& account, TrayController& tray,
         ContentController& content, ConnectionController& connection, QObject* parent);
 
-    // The announcement's caption and address, fetched at start-up.
+    // The announcement's caption and address, fetched at start-up without
+    // holding the window; the label fills in when the reply comes.
     void fetchAnnouncement();
-    // Fills the panel from the saved login and logs in when that was chosen.
+    // Fills the panel from the saved login and, when that was chosen, logs in
+    // after the announcement's exchange.
     void restoreSavedLogin();
+    // The announcement or the saved login has yet to go out or come back.
+    bool startUpPending() const;
 
     // The login button, also the automatic login at start-up. Throws
     // IniWriteError when the choices cannot be stored.
@@ -30,6 +35,8 @@ public:
     void applyAutoConnect();
 
 private:
+    void announcementArrived(const HttpResponse& reply);
+    void savedLogin();
     void bsLoginButtonClicked();
     void loginExchange();
     void showOnPanel(const char* text);
@@ -42,4 +49,6 @@ private:
     TrayController& tray_;
     ContentController& content_;
     ConnectionController& connection_;
+    bool announcementPending_ = false;
+    bool loginAfterAnnouncement_ = false;
 };
