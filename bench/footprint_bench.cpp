@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         const char* name;
         std::string program;
         std::vector<double> start, rss;
-    } rows[] = { { "zavtrel", argv[1], {}, {} }, { "bare Qt tray app", argv[2], {}, {} } };
+    } rows[] = { { "zavtrel", argv[1], {}, {} }, { "bare Chinese window", argv[2], {}, {} } };
     for (int r = 0; r < runs; ++r)
         for (auto& row : rows) {
             const Sample s = measure(dpy, row.program, idle);
