@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/program/program_fixture.h"
+#include "tests/support/node_list_writer.h"
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -310,4 +311,51 @@ TEST_F(FaultTest, AReadOnlyProgramFolder)
     EXPECT_TRUE(fs::is_empty(dataHome.path()));
     for (const std::string& dir : { appDir.path(), dataHome.path() })
         umount(dir.c_str());
+}
+
+// A node list of 10,000 nodes and route tables of 100,000 lines: the saved
+// login connects through the fastest node and every line becomes a route.
+TEST_F(FaultTest, TenThousandNodesAndAHundredThousandRoutes)
+{
+    useSimulatedDials();
+    login = [] { return Reply { 200, loginReply("1"), {} }; }; // VIP
+    cutDownloads = true; // the big files on disk stay as they are
+    std::vector<TestNode> nodes;
+    for (int i = 0; i < 10000; ++i)
+        nodes.push_back({ 1 + i % 2, "127.1." + std::to_string(i / 250) + "." + std::to_string(1 + i % 250),
+            "节点" + std::to_string(i) });
+    writeNodeList(appDir.file("Vip.ini"), nodes);
+    std::string table;
+    for (int i = 0; i < 100000; ++i)
+        table += std::to_string(11 + i / 65536) + "." + std::to_string(i / 256 % 256) + "."
+            + std::to_string(i % 256) + ".0 255.255.255.0\r\n";
+    writeBytes(appDir.file("RouteTabledx.tab"), table);
+    writeBytes(appDir.file("RouteTablewt.tab"), table);
+    saveLogin("demo", "pw", true);
+
+    const auto start = std::chrono::steady_clock::now();
+    client = startOffscreen();
+    const auto routes = [] {
+        const std::string out = runCommand({ "ip", "-4", "route", "show" }, {}, 30s).output;
+        size_t n = 0;
+        for (size_t at = out.find("metric 999"); at != std::string::npos; at = out.find("metric 999", at + 1))
+            ++n;
+        return n;
+    };
+    size_t installed = 0;
+    while (installed < 100000 && client->running() && std::chrono::steady_clock::now() - start < 120s) {
+        std::this_thread::sleep_for(500ms);
+        installed = routes();
+    }
+    EXPECT_EQ(installed, 100000u);
+    std::printf("connected with 10,000 nodes and 100,000 routes in %lld ms\n",
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                .count()));
+    EXPECT_TRUE(client->running());
+    client->signal(SIGTERM);
+    EXPECT_TRUE(client->waitExit(30s).has_value());
+    for (int i = 0; i < 50 && routes() > 0; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(routes(), 0u) << "the routes go with the tunnel";
 }
