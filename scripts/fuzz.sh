@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 if ! command -v clang++-14 > /dev/null; then
-  ${SUDO:-$([ "$(id -u)" -ne 0 ] && echo sudo)} apt-get install -y -q clang-14
+  sudo=$([ "$(id -u)" -ne 0 ] && echo sudo || true)
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -q clang-14
 fi
 cmake --preset fuzz -DZAVTREL_FUZZ_SECONDS="${ZAVTREL_FUZZ_SECONDS:-60}" > /dev/null
 cmake --build --preset fuzz

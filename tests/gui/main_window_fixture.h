@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <thread>
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <memory>
@@ -143,4 +145,26 @@ protected:
         return {};
     }
     bool checked(const char* name) { return w<QCheckBox>(name)->isChecked(); }
+
+    // Starts the client and logs in from the panel as a user does; the
+    // portal's answer is the test's route.
+    MainWindow& logInFromPanel()
+    {
+        MainWindow& mw = start();
+        w<QLineEdit>("Username")->setText("demo");
+        w<QLineEdit>("PassWord")->setText("pw");
+        w<QAbstractButton>("BsLogin")->click();
+        EXPECT_TRUE(w("Panel1")->isVisible());
+        return mw;
+    }
+    // From now on every dial waits until release is set, then brings up
+    // connection 5 of our entry: the Connecting state can be looked at.
+    void holdDials(const std::atomic<bool>& release)
+    {
+        capture->onRun = [this, &release] {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            remoteAccess->replaceAll(5, "TUVEKP");
+        };
+    }
 };

@@ -41,15 +41,6 @@ protected:
         // Every dial brings up connection 5 of our entry.
         capture->onRun = [this] { remoteAccess->replaceAll(5, "TUVEKP"); };
     }
-    MainWindow& loggedIn()
-    {
-        MainWindow& mw = start();
-        w<QLineEdit>("Username")->setText("demo");
-        w<QLineEdit>("PassWord")->setText("pw");
-        w<QAbstractButton>("BsLogin")->click();
-        EXPECT_TRUE(w("Panel1")->isVisible());
-        return mw;
-    }
     void waitForDial()
     {
         for (int i = 0; i < 400 && client->workers().running() > 0; ++i)
@@ -97,17 +88,13 @@ const View kConnected { "断开", "已连接!", true, false, false, false, true,
 
 TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
 {
-    MainWindow& mw = loggedIn();
+    MainWindow& mw = logInFromPanel();
     expectView(kIdle, "idle");
     EXPECT_TRUE(fileExists(client->session().phonebookPath));
 
     // Hold the dial tool until the Connecting state has been looked at.
     std::atomic<bool> release { false };
-    capture->onRun = [&] {
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        remoteAccess->replaceAll(5, "TUVEKP");
-    };
+    holdDials(release);
     w<QPushButton>("BConn")->click();
     expectView({ "连接", "连接中...", false, true, true, true, false, false, true, false, true, "0", "0",
                    "00:00:00" },
@@ -154,17 +141,13 @@ TEST_F(ConnectionTest, StateTableThroughConnectDropAndDisconnect)
 
 TEST_F(ConnectionTest, TrayTipFollowsTheLink)
 {
-    MainWindow& mw = loggedIn();
+    MainWindow& mw = logInFromPanel();
     const auto tip = [&] { return mw.findChild<QSystemTrayIcon*>("TrayIcon")->toolTip().toStdString(); };
     EXPECT_EQ(tip(), "Zavtrel - 未连接");
     mw.connection().showChosenNode(QStringLiteral("电信一号"));
 
     std::atomic<bool> release { false };
-    capture->onRun = [&] {
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        remoteAccess->replaceAll(5, "TUVEKP");
-    };
+    holdDials(release);
     w<QPushButton>("BConn")->click();
     EXPECT_EQ(tip(), "Zavtrel - 连接中...");
     release = true;
@@ -195,7 +178,7 @@ TEST_F(ConnectionTest, TrayTipFollowsTheLink)
 
 TEST_F(ConnectionTest, FailedRedialKeepsWhatTheDropLeft)
 {
-    MainWindow& mw = loggedIn();
+    MainWindow& mw = logInFromPanel();
     w<QPushButton>("BConn")->click();
     waitForDial();
     ASSERT_EQ(text("BConn"), "断开");
@@ -234,7 +217,7 @@ TEST_F(ConnectionTest, FreeAccountPolicyNoticeAndTimeLimit)
 {
     account = loginReply("0", "0");
     policy = "05~0|OK";
-    MainWindow& mw = loggedIn();
+    MainWindow& mw = logInFromPanel();
     w<QPushButton>("BConn")->click();
     ASSERT_EQ(boxes->shown.size(), 1u);
     EXPECT_EQ(boxes->shown[0].title, "Zavtrel加速器");
@@ -268,7 +251,7 @@ TEST_F(ConnectionTest, FreeAccountPolicyNoticeAndTimeLimit)
 
 TEST_F(ConnectionTest, MissingPhonebookIsReported)
 {
-    loggedIn();
+    logInFromPanel();
     std::filesystem::remove(client->session().phonebookPath);
     w<QPushButton>("BConn")->click();
     EXPECT_EQ(text("lblStatus"), "连接过程中出现错误!");
@@ -280,7 +263,7 @@ TEST_F(ConnectionTest, MissingPhonebookIsReported)
 
 TEST_F(ConnectionTest, ExitWhileConnectedHangsUpAndCleansUp)
 {
-    loggedIn();
+    logInFromPanel();
     w<QPushButton>("BConn")->click();
     waitForDial();
     ASSERT_EQ(client->dialState().connectionHandle, 5u);
@@ -295,7 +278,7 @@ TEST_F(ConnectionTest, ExitWhileConnectedHangsUpAndCleansUp)
 
 TEST_F(ConnectionTest, SwitchUserKeepsTheConnectionAndTheContactAddress)
 {
-    loggedIn();
+    logInFromPanel();
     // The configuration fetch after the login brings the contact address.
     for (int i = 0; i < 300 && client->mainWindow().settings().webQqUrl().empty(); ++i)
         QTest::qWait(10);
@@ -319,7 +302,7 @@ TEST_F(ConnectionTest, SwitchUserKeepsTheConnectionAndTheContactAddress)
 
 TEST_F(ConnectionTest, SessionEndDisconnectsALiveConnectionOnly)
 {
-    MainWindow& mw = loggedIn();
+    MainWindow& mw = logInFromPanel();
     mw.sessionEnding();
     EXPECT_EQ(text("BConn"), "连接");
     w<QPushButton>("BConn")->click();
@@ -335,7 +318,7 @@ TEST_F(ConnectionTest, WithoutAnyEchoTheChoiceStaysAutomaticAndIsTriedAgain)
     writeBytes(appDir.file("Vip.ini"),
         "[head]\r\nnodecount=1\r\n[node1]\r\nlinetype=2\r\nright=1\r\nnodename=N\r\nip="
             + cipher::encryptText("10.3.3.3") + "\r\n");
-    loggedIn();
+    logInFromPanel();
     icmp->unavailable = true;
     w<QPushButton>("BConn")->click();
     waitForDial();

@@ -33,12 +33,7 @@ protected:
             return RecordingHttpServer::Reply { 404, "", {} };
         };
         capture->onRun = [this] { remoteAccess->replaceAll(5, "TUVEKP"); };
-        MainWindow& mw = start();
-        w<QLineEdit>("Username")->setText("demo");
-        w<QLineEdit>("PassWord")->setText("pw");
-        w<QAbstractButton>("BsLogin")->click();
-        EXPECT_TRUE(w("Panel1")->isVisible());
-        return mw;
+        return logInFromPanel();
     }
     void waitForDial()
     {
@@ -121,11 +116,7 @@ TEST_F(TrayTest, IconShowsTheLinkStateAndDropsAreAnnounced)
     EXPECT_EQ(takeBubbleText(), QString()) << "nothing to announce yet";
 
     std::atomic<bool> release { false };
-    capture->onRun = [&] {
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        remoteAccess->replaceAll(5, "TUVEKP");
-    };
+    holdDials(release);
     w<QPushButton>("BConn")->click();
     const QImage connecting = iconOnScreen();
     release = true;
