@@ -59,7 +59,7 @@ Version: $version
 Architecture: $arch
 Maintainer: Zavtrel <packages@zavtrel.net>
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
-Depends: $shlibs, adduser, init-system-helpers (>= 1.54~), ppp, pptp-linux, xl2tpd, fonts-wqy-microhei, qt6-translations-l10n
+Depends: $shlibs, adduser, init-system-helpers (>= 1.54~), ppp, pptp-linux, xl2tpd, fonts-wqy-microhei, qt6-translations-l10n, libcurl4
 Section: net
 Priority: optional
 Homepage: https://zavtrel.net/

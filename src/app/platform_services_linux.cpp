@@ -19,7 +19,7 @@ AppServices makePlatformServices()
     s.systemPaths = paths;
     s.osInfo = std::make_shared<LinuxOsInfo>();
     s.launcher = std::make_shared<SpawnProcessLauncher>();
-    s.http = std::make_shared<CurlHttpClient>();
+    s.http = std::make_shared<SocketHttpClient>();
     s.messageBoxes = std::make_shared<QtMessageBoxes>();
     // Connections and routes are the remote-access service's: it does the
     // privileged work for this unprivileged program.

@@ -52,7 +52,7 @@ protected:
     std::shared_ptr<FakeAdapters> adapters = std::make_shared<FakeAdapters>();
     std::shared_ptr<RecordingRoutes> routes = std::make_shared<RecordingRoutes>();
     std::shared_ptr<FakeIcmp> icmp = std::make_shared<FakeIcmp>();
-    AppServices services { clock, systemPaths, osInfo, launcher, std::make_shared<CurlHttpClient>(), boxes,
+    AppServices services { clock, systemPaths, osInfo, launcher, std::make_shared<SocketHttpClient>(), boxes,
         remoteAccess, capture, adapters, routes, icmp };
     std::string announcement = "公告|http://portal/notice";
     int announcementStatus = 200;

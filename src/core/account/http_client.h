@@ -32,8 +32,8 @@ public:
     virtual HttpResponse get(const HttpRequest& request) = 0;
 };
 
-// libcurl, one easy handle per exchange, HTTP/1.1.
-class CurlHttpClient final : public HttpClient {
+// Plain HTTP/1.1 over a socket of its own per exchange.
+class SocketHttpClient final : public HttpClient {
 public:
     HttpResponse get(const HttpRequest& request) override;
 };

@@ -44,7 +44,7 @@ TEST(ConnectionPolicy, FetchSetsValuesOrLogsAndKeepsThem)
     RecordingHttpServer server([&](const std::string&) {
         return RecordingHttpServer::Reply { status, "30~7|OK", {} };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     std::string link, wait;
     EXPECT_EQ(fetchConnectionPolicy(http, server.base(), "u", link, wait, log), "OK");
     EXPECT_EQ(link, "30");

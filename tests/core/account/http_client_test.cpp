@@ -3,12 +3,12 @@
 #include "core/account/http_client.h"
 #include "tests/support/http_fixture.h"
 
-TEST(CurlHttpClient, SendsHttp11WithTheGivenHeadersAndReadsTheBody)
+TEST(SocketHttpClient, SendsHttp11WithTheGivenHeadersAndReadsTheBody)
 {
     RecordingHttpServer server([](const std::string&) {
         return RecordingHttpServer::Reply { 200, "hello", {} };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     HttpRequest req;
     req.url = server.base() + "/gonggao.txt";
     req.headers = { http_headers::kUserAgent, http_headers::kAccept };
@@ -22,7 +22,7 @@ TEST(CurlHttpClient, SendsHttp11WithTheGivenHeadersAndReadsTheBody)
     EXPECT_NE(head.find("\r\nAccept: text/html, */*"), std::string::npos);
 }
 
-TEST(CurlHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
+TEST(SocketHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
 {
     RecordingHttpServer server([](const std::string& target) {
         if (target == "/moved")
@@ -31,7 +31,7 @@ TEST(CurlHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
             return RecordingHttpServer::Reply { 200, "landed", {} };
         return RecordingHttpServer::Reply { 500, "oops", {} };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     HttpRequest req;
     req.url = server.base() + "broken";
     EXPECT_FALSE(http.get(req).ok);
@@ -45,20 +45,20 @@ TEST(CurlHttpClient, ErrorStatusAndRedirectsFailUnlessFollowed)
     EXPECT_EQ(followed.body, "landed");
 }
 
-TEST(CurlHttpClient, UnreachableServerFailsQuickly)
+TEST(SocketHttpClient, UnreachableServerFailsQuickly)
 {
-    CurlHttpClient http;
+    SocketHttpClient http;
     HttpRequest req;
     req.url = "http://127.0.0.1:1/";
     EXPECT_FALSE(http.get(req).ok);
 }
 
-TEST(CurlHttpClient, ABodyOverTheLimitFails)
+TEST(SocketHttpClient, ABodyOverTheLimitFails)
 {
     RecordingHttpServer server([](const std::string&) {
         return RecordingHttpServer::Reply { 200, std::string(1001, 'x'), {} };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     HttpRequest req;
     req.url = server.base();
     req.maxBodyBytes = 1001;

@@ -17,7 +17,7 @@ TEST(PortalRequest, LoginAndPolicyRequestsOnTheWire)
     RecordingHttpServer server([](const std::string&) {
         return RecordingHttpServer::Reply { 200, "x", {} };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     ASSERT_TRUE(http.get(accountServerRequest(loginUrl(server.base(), "张三 x", "p&w#1"))).ok);
     ASSERT_TRUE(http.get(accountServerRequest(policyUrl(server.base(), "张三"))).ok);
     const auto requests = server.requests();
@@ -41,7 +41,7 @@ TEST(PortalRequest, RedirectIsNotFollowedAndFails)
         ++hits;
         return RecordingHttpServer::Reply { 302, "", { "Location: /elsewhere" } };
     });
-    CurlHttpClient http;
+    SocketHttpClient http;
     EXPECT_FALSE(http.get(accountServerRequest(loginUrl(server.base(), "u", "p"))).ok);
     EXPECT_EQ(hits, 1);
 }

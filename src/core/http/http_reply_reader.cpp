@@ -1,0 +1,263 @@
+#include "core/http/http_reply_reader.h"
+
+#include "base/ascii.h"
+
+#include <algorithm>
+
+namespace {
+
+// A reply head larger than this is not one a web server sends.
+constexpr size_t kMaxHeadBytes = 64 * 1024;
+constexpr size_t kMaxLineBytes = 8 * 1024;
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool parseDecimal(std::string_view s, uint64_t& value)
+{
+    if (s.empty() || s.size() > 18)
+        return false;
+    value = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+bool parseHex(std::string_view s, uint64_t& value)
+{
+    if (s.empty() || s.size() > 15)
+        return false;
+    value = 0;
+    for (char c : s) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        value = value * 16 + static_cast<uint64_t>(digit);
+    }
+    return true;
+}
+
+// The last coding of a Transfer-Encoding value.
+bool endsChunked(std::string_view value)
+{
+    const size_t comma = value.rfind(',');
+    return equalsIgnoringAsciiCase(
+        trim(comma == std::string_view::npos ? value : value.substr(comma + 1)), "chunked");
+}
+
+} // namespace
+
+HttpReplyReader::HttpReplyReader(BodySink sink)
+    : sink_(std::move(sink))
+{
+}
+
+std::vector<std::string> HttpReplyReader::header(std::string_view name) const
+{
+    std::vector<std::string> values;
+    for (const auto& [key, value] : headers_)
+        if (equalsIgnoringAsciiCase(key, name))
+            values.push_back(value);
+    return values;
+}
+
+bool HttpReplyReader::fail()
+{
+    state_ = State::Failed;
+    buffer_.clear();
+    return false;
+}
+
+bool HttpReplyReader::feed(std::string_view bytes)
+{
+    if (state_ == State::Failed)
+        return false;
+    if (state_ == State::Done)
+        return true; // bytes after the reply are not ours
+    buffer_.append(bytes);
+    if (state_ == State::Head && !readHead())
+        return false;
+    return state_ == State::Head || readBody();
+}
+
+bool HttpReplyReader::finish()
+{
+    if (state_ == State::Body && framing_ == Framing::Close)
+        state_ = State::Done;
+    return state_ == State::Done;
+}
+
+bool HttpReplyReader::readHead()
+{
+    while (state_ == State::Head) {
+        size_t end = buffer_.find("\n\r\n");
+        size_t skip = 3;
+        const size_t bare = buffer_.find("\n\n");
+        if (bare != std::string::npos && (end == std::string::npos || bare < end)) {
+            end = bare;
+            skip = 2;
+        }
+        if (end == std::string::npos)
+            return buffer_.size() <= kMaxHeadBytes || fail();
+        if (end > kMaxHeadBytes)
+            return fail();
+        const std::string head = buffer_.substr(0, end + 1);
+        buffer_.erase(0, end + skip);
+        if (!parseHead(head))
+            return fail();
+    }
+    return true;
+}
+
+bool HttpReplyReader::parseHead(std::string_view head)
+{
+    headers_.clear();
+    size_t lineEnd = head.find('\n');
+    const std::string_view statusLine = trim(head.substr(0, lineEnd));
+    // "HTTP/1.x NNN reason"
+    if (statusLine.size() < 12 || statusLine.substr(0, 7) != "HTTP/1." || statusLine[7] < '0'
+        || statusLine[7] > '9' || statusLine[8] != ' ')
+        return false;
+    uint64_t code = 0;
+    if (!parseDecimal(statusLine.substr(9, 3), code) || code < 100
+        || (statusLine.size() > 12 && statusLine[12] != ' '))
+        return false;
+    status_ = static_cast<int>(code);
+
+    while (lineEnd != std::string_view::npos && lineEnd + 1 < head.size()) {
+        const size_t start = lineEnd + 1;
+        lineEnd = head.find('\n', start);
+        const std::string_view line
+            = head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
+        if (trim(line).empty())
+            continue;
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0 || line.front() == ' ' || line.front() == '\t')
+            return false;
+        headers_.emplace_back(std::string(line.substr(0, colon)), std::string(trim(line.substr(colon + 1))));
+    }
+
+    if (status_ < 200)
+        return true; // interim: the real head follows
+    state_ = State::Body;
+    if (status_ == 204 || status_ == 304) {
+        state_ = State::Done;
+        return true;
+    }
+    const auto codings = header("Transfer-Encoding");
+    if (!codings.empty()) {
+        if (!endsChunked(codings.back()))
+            return true; // framed by the end of the connection
+        framing_ = Framing::Chunked;
+        state_ = State::ChunkSize;
+        return true;
+    }
+    const auto lengths = header("Content-Length");
+    if (!lengths.empty()) {
+        for (const auto& length : lengths) {
+            uint64_t value = 0;
+            if (!parseDecimal(trim(length), value) || (length != lengths.front()))
+                return false;
+            remaining_ = value;
+        }
+        framing_ = Framing::Length;
+        if (remaining_ == 0)
+            state_ = State::Done;
+    }
+    return true;
+}
+
+bool HttpReplyReader::takeLine(std::string& line)
+{
+    const size_t end = buffer_.find('\n');
+    if (end == std::string::npos)
+        return false;
+    line = std::string(trim(std::string_view(buffer_).substr(0, end)));
+    buffer_.erase(0, end + 1);
+    return true;
+}
+
+bool HttpReplyReader::deliver(std::string_view bytes)
+{
+    if (bytes.empty() || !sink_ || sink_(bytes))
+        return true;
+    return fail();
+}
+
+bool HttpReplyReader::readBody()
+{
+    std::string line;
+    for (;;) {
+        switch (state_) {
+        case State::Body: {
+            if (framing_ == Framing::Close) {
+                const bool ok = deliver(buffer_);
+                buffer_.clear();
+                return ok;
+            }
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining_, buffer_.size()));
+            if (!deliver(std::string_view(buffer_).substr(0, n)))
+                return false;
+            buffer_.erase(0, n);
+            remaining_ -= n;
+            if (remaining_ == 0)
+                state_ = State::Done;
+            return true;
+        }
+        case State::ChunkSize: {
+            if (!takeLine(line))
+                return buffer_.size() <= kMaxLineBytes || fail();
+            uint64_t size = 0;
+            if (!parseHex(trim(std::string_view(line).substr(0, line.find(';'))), size))
+                return fail();
+            remaining_ = size;
+            state_ = size == 0 ? State::Trailers : State::ChunkData;
+            break;
+        }
+        case State::ChunkData: {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining_, buffer_.size()));
+            if (!deliver(std::string_view(buffer_).substr(0, n)))
+                return false;
+            buffer_.erase(0, n);
+            remaining_ -= n;
+            if (remaining_ > 0)
+                return true;
+            state_ = State::ChunkEnd;
+            break;
+        }
+        case State::ChunkEnd:
+            if (!takeLine(line))
+                return buffer_.size() <= 2 || fail();
+            if (!line.empty())
+                return fail();
+            state_ = State::ChunkSize;
+            break;
+        case State::Trailers:
+            if (!takeLine(line))
+                return buffer_.size() <= kMaxHeadBytes || fail();
+            if (line.empty())
+                state_ = State::Done;
+            break;
+        case State::Done:
+            buffer_.clear();
+            return true;
+        default:
+            return false;
+        }
+    }
+}
