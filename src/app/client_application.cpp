@@ -32,14 +32,28 @@ ClientApplication::ClientApplication(ClientConfig config, AppServices services)
 
     mainWindow_ = std::make_unique<MainWindow>(ctx_);
     MainWindow& window = *mainWindow_;
-    modeDialog_ = std::make_unique<ConnectionModeDialog>(ctx_, window.phonebook());
-    QObject::connect(&window, &MainWindow::setLinkModeRequested, modeDialog_.get(), &QWidget::show);
+    QObject::connect(
+        &window, &MainWindow::setLinkModeRequested, &window, [this] { connectionModeDialog().show(); });
     adPopup_ = std::make_unique<AdPopup>();
     window.content().setAdPopup(*adPopup_);
-    nodeChooser_ = std::make_unique<NodeChooserDialog>(ctx_, window.phonebook());
-    QObject::connect(&window, &MainWindow::setLineRequested, nodeChooser_.get(), &QWidget::show);
-    QObject::connect(nodeChooser_.get(), &NodeChooserDialog::nodeConfirmed, &window.connection(),
-        &ConnectionController::showChosenNode);
+    QObject::connect(&window, &MainWindow::setLineRequested, &window, [this] { nodeChooser().show(); });
+}
+
+ConnectionModeDialog& ClientApplication::connectionModeDialog()
+{
+    if (!modeDialog_)
+        modeDialog_ = std::make_unique<ConnectionModeDialog>(ctx_, mainWindow_->phonebook());
+    return *modeDialog_;
+}
+
+NodeChooserDialog& ClientApplication::nodeChooser()
+{
+    if (!nodeChooser_) {
+        nodeChooser_ = std::make_unique<NodeChooserDialog>(ctx_, mainWindow_->phonebook());
+        QObject::connect(nodeChooser_.get(), &NodeChooserDialog::nodeConfirmed, &mainWindow_->connection(),
+            &ConnectionController::showChosenNode);
+    }
+    return *nodeChooser_;
 }
 
 ClientApplication::~ClientApplication()

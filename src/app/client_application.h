@@ -17,9 +17,11 @@ public:
     ~ClientApplication();
 
     MainWindow& mainWindow() { return *mainWindow_; }
-    ConnectionModeDialog& connectionModeDialog() { return *modeDialog_; }
+    // The two dialogs are made when first asked for: the main window shows
+    // sooner without them.
+    ConnectionModeDialog& connectionModeDialog();
     AdPopup& adPopup() { return *adPopup_; }
-    NodeChooserDialog& nodeChooser() { return *nodeChooser_; }
+    NodeChooserDialog& nodeChooser();
     ClientContext& context() { return ctx_; }
     Session& session() { return ctx_.session; }
     NodeChoice& nodeChoice() { return *ctx_.nodeChoice; }

@@ -20,6 +20,7 @@
 #include "gui/vpn/phonebook_controller.h"
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_factory.h"
+#include "gui/widgets/pixmap_file.h"
 
 // The images live in the GUI library, which is static: register them once.
 static void initImages()
@@ -37,7 +38,7 @@ MainWindow::MainWindow(ClientContext& ctx, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
         | Qt::WindowCloseButtonHint);
     setFixedSize(256, 600);
-    setWindowIcon(QIcon(QStringLiteral(":/images/app_icon.png")));
+    setWindowIcon(QIcon(loadPixmap(QStringLiteral(":/images/app_icon.png"))));
     setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; border: 1px solid #7a9cc6; border-radius: 3px;"
         " padding: 1px 4px; background: white; }"

@@ -206,3 +206,12 @@ TEST_F(MainWindowTest, StartUpRemovesWhatAKilledWriteLeftBehind)
     for (const auto& f : kept)
         EXPECT_TRUE(fileExists(f)) << f;
 }
+
+// The start-up's own pictures are read without asking every image plugin
+// about them: none is loaded, the SVG module with them.
+TEST_F(MainWindowTest, StartUpLoadsNoImagePlugin)
+{
+    start();
+    EXPECT_FALSE(w("Image3")->property("pixmap").value<QPixmap>().isNull());
+    EXPECT_EQ(readBytes("/proc/self/maps").find("imageformats"), std::string::npos);
+}

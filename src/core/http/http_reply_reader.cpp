@@ -112,8 +112,10 @@ bool HttpReplyReader::readHead()
             end = bare;
             skip = 2;
         }
+        // Whole or in pieces, the same heads are refused: one whose end
+        // starts past the limit.
         if (end == std::string::npos)
-            return buffer_.size() <= kMaxHeadBytes || fail();
+            return buffer_.size() <= kMaxHeadBytes + 3 || fail();
         if (end > kMaxHeadBytes)
             return fail();
         const std::string head = buffer_.substr(0, end + 1);
@@ -182,14 +184,16 @@ bool HttpReplyReader::parseHead(std::string_view head)
     return true;
 }
 
-bool HttpReplyReader::takeLine(std::string& line)
+HttpReplyReader::Line HttpReplyReader::takeLine(std::string& line)
 {
     const size_t end = buffer_.find('\n');
     if (end == std::string::npos)
-        return false;
+        return buffer_.size() <= kMaxLineBytes ? Line::Wait : Line::TooLong;
+    if (end > kMaxLineBytes)
+        return Line::TooLong;
     line = std::string(trim(std::string_view(buffer_).substr(0, end)));
     buffer_.erase(0, end + 1);
-    return true;
+    return Line::Taken;
 }
 
 bool HttpReplyReader::deliver(std::string_view bytes)
@@ -220,8 +224,8 @@ bool HttpReplyReader::readBody()
             return true;
         }
         case State::ChunkSize: {
-            if (!takeLine(line))
-                return buffer_.size() <= kMaxLineBytes || fail();
+            if (const Line l = takeLine(line); l != Line::Taken)
+                return l == Line::Wait || fail();
             uint64_t size = 0;
             if (!parseHex(trim(std::string_view(line).substr(0, line.find(';'))), size))
                 return fail();
@@ -240,16 +244,20 @@ bool HttpReplyReader::readBody()
             state_ = State::ChunkEnd;
             break;
         }
-        case State::ChunkEnd:
-            if (!takeLine(line))
-                return buffer_.size() <= 2 || fail();
-            if (!line.empty())
+        case State::ChunkEnd: // exactly a line end after the data
+            if (buffer_.empty() || buffer_ == "\r")
+                return true;
+            if (buffer_.compare(0, 2, "\r\n") == 0)
+                buffer_.erase(0, 2);
+            else if (buffer_.front() == '\n')
+                buffer_.erase(0, 1);
+            else
                 return fail();
             state_ = State::ChunkSize;
             break;
         case State::Trailers:
-            if (!takeLine(line))
-                return buffer_.size() <= kMaxHeadBytes || fail();
+            if (const Line l = takeLine(line); l != Line::Taken)
+                return l == Line::Wait || fail();
             if (line.empty())
                 state_ = State::Done;
             break;

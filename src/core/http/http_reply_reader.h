@@ -38,7 +38,8 @@ private:
     bool readBody();
     bool deliver(std::string_view bytes);
     bool fail();
-    bool takeLine(std::string& line); // from buffer_, without its line end
+    enum class Line { Taken, Wait, TooLong };
+    Line takeLine(std::string& line); // from buffer_, trimmed, without its line end
 
     BodySink sink_;
     State state_ = State::Head;

@@ -14,6 +14,7 @@
 #include "gui/login/account_panel.h"
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_factory.h"
+#include "gui/widgets/pixmap_file.h"
 
 ContentController::ContentController(ClientContext& ctx, AccountPanel& account, QObject* parent)
     : QObject(parent)
@@ -43,7 +44,7 @@ void ContentController::restoreFirstButtonImage()
 {
     const QString resDir = QString::fromStdString(ctx_.config.paths.resDir);
     if (QDir(resDir).exists()) {
-        const QPixmap pic(resDir + QStringLiteral("tuvekb.bmp"));
+        const QPixmap pic = loadPixmap(resDir + QStringLiteral("tuvekb.bmp"));
         if (!pic.isNull())
             account_.bsSkinSpeedButton1->setPicture(pic);
     } else {

@@ -6,6 +6,7 @@
 #include "gui/widgets/gradient_picture.h"
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_factory.h"
+#include "gui/widgets/pixmap_file.h"
 
 using namespace widgets;
 
@@ -47,7 +48,7 @@ AccountPanel::AccountPanel(QWidget* parent)
         l->setAlignment(Qt::AlignCenter);
 
     bsSkinSpeedButton1 = make<ImageButton>(this, "bsSkinSpeedButton1", { 1, 95, 29, 30 });
-    bsSkinSpeedButton1->setPicture(QPixmap(QStringLiteral(":/images/tuveka.bmp")));
+    bsSkinSpeedButton1->setPicture(loadPixmap(QStringLiteral(":/images/tuveka.bmp")));
     bsSkinSpeedButton1->setProperty("entryIndex", 0);
     Titlelb = label(this, "Titlelb", "", { 30, 100, 224, 22 });
     Titlelb->setAlignment(Qt::AlignCenter);

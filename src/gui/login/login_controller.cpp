@@ -23,6 +23,7 @@
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_events.h"
 #include "gui/widgets/widget_factory.h"
+#include "gui/widgets/pixmap_file.h"
 #include "platform/gbk_codec.h"
 
 namespace {
@@ -52,7 +53,7 @@ LoginController::LoginController(ClientContext& ctx, LoginPanel& login, AccountP
     // loaded leaves the button as it is.
     const auto hover = [this](ImageButton* button, const char* enter, const char* leave) {
         const auto show = [this, button](const char* file) {
-            const QPixmap pic(qs(ctx_.config.paths.resDir + file));
+            const QPixmap pic = loadPixmap(qs(ctx_.config.paths.resDir + file));
             if (!pic.isNull())
                 button->setPicture(pic);
         };

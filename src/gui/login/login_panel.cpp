@@ -5,6 +5,7 @@
 #include "gui/widgets/gradient_picture.h"
 #include "gui/widgets/image_button.h"
 #include "gui/widgets/widget_factory.h"
+#include "gui/widgets/pixmap_file.h"
 
 using namespace widgets;
 
@@ -25,9 +26,9 @@ LoginPanel::LoginPanel(QWidget* parent)
     PassWord->setEchoMode(QLineEdit::Password);
 
     BsLogin = make<ImageButton>(this, "BsLogin", { 30, 238, 90, 30 });
-    BsLogin->setPicture(QPixmap(QStringLiteral(":/images/logina.bmp")));
+    BsLogin->setPicture(loadPixmap(QStringLiteral(":/images/logina.bmp")));
     BsReg = make<ImageButton>(this, "BsReg", { 136, 238, 90, 30 });
-    BsReg->setPicture(QPixmap(QStringLiteral(":/images/rega.bmp")));
+    BsReg->setPicture(loadPixmap(QStringLiteral(":/images/rega.bmp")));
 
     Saveuserck = checkBox(this, "Saveuserck", "保存我的帐户信息", true, { 36, 284, 190, 22 });
     SavePassck = checkBox(this, "SavePassck", "记住我的密码", true, { 36, 308, 190, 22 });

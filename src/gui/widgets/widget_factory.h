@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "gui/widgets/elided_label.h"
+#include "gui/widgets/pixmap_file.h"
 
 // Small builders for the windows' controls: every control carries its name
 // as objectName, since tests and the other windows find it by that.
@@ -45,7 +46,7 @@ inline QLabel* linkLabel(QWidget* parent, const char* name, const char* text, QR
 inline QLabel* picture(QWidget* parent, const char* name, const char* resource, QRect geometry)
 {
     auto* l = make<QLabel>(parent, name, geometry);
-    l->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    l->setPixmap(loadPixmap(QString::fromLatin1(resource)));
     l->setScaledContents(true);
     return l;
 }

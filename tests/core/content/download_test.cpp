@@ -91,3 +91,29 @@ TEST(DownloadToFile, AHungServerDoesNotHoldTheCaller)
         EXPECT_EQ(readBytes(dir.file("a")), "earlier");
     }
 }
+
+namespace {
+
+bool mapped(std::string_view library)
+{
+    return readBytes("/proc/self/maps").find(library) != std::string::npos;
+}
+
+} // namespace
+
+// The TLS stack is loaded only for an https address; a server that does not
+// speak TLS fails the download and keeps the file.
+TEST(DownloadToFile, AnHttpsAddressLoadsTheTlsStackOnlyThen)
+{
+    RawHttpServer plain("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nnew", false);
+    TempDir dir;
+    writeBytes(dir.file("a"), "earlier");
+    EXPECT_TRUE(downloadToFile(plain.base() + "a", dir.file("a")));
+    EXPECT_FALSE(mapped("libcurl"));
+    std::string tls = plain.base() + "a";
+    tls.replace(0, 4, "https");
+    writeBytes(dir.file("a"), "earlier");
+    EXPECT_FALSE(downloadToFile(tls, dir.file("a")));
+    EXPECT_TRUE(mapped("libcurl"));
+    EXPECT_EQ(readBytes(dir.file("a")), "earlier");
+}
