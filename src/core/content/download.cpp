@@ -22,6 +22,8 @@ bool plainTransfer(
     options.lowSpeedBytes = limits.lowSpeedBytes;
     options.lowSpeedSeconds = limits.lowSpeedSeconds;
     const HttpGetResult result = httpGet(url, options, sink);
+    if (!result.tlsRedirect.empty())
+        return tlsTransfer(result.tlsRedirect, limits, sink);
     return result.complete && result.status >= 200 && result.status < 300;
 }
 

@@ -183,6 +183,8 @@ HttpGetResult httpGet(const std::string& address, const HttpGetOptions& options,
     for (int hop = 0;; ++hop) {
         const auto url = parseHttpUrl(next);
         if (!url) {
+            if (hop > 0 && equalsIgnoringAsciiCase(std::string_view(next).substr(0, 8), "https://"))
+                result.tlsRedirect = next;
             result.error = "not a usable http address";
             return result;
         }

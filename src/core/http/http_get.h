@@ -23,6 +23,9 @@ struct HttpGetResult {
     bool complete = false; // a whole reply was read (any status)
     long status = 0;
     std::string error; // empty when complete
+    // Set when a redirect to be followed leads to an https:// address, which
+    // this client does not speak.
+    std::string tlsRedirect;
 };
 
 // Body bytes of the final reply go to sink as they arrive; a sink returning

@@ -112,8 +112,14 @@ TEST(DownloadToFile, AnHttpsAddressLoadsTheTlsStackOnlyThen)
     EXPECT_FALSE(mapped("libcurl"));
     std::string tls = plain.base() + "a";
     tls.replace(0, 4, "https");
-    writeBytes(dir.file("a"), "earlier");
-    EXPECT_FALSE(downloadToFile(tls, dir.file("a")));
-    EXPECT_TRUE(mapped("libcurl"));
-    EXPECT_EQ(readBytes(dir.file("a")), "earlier");
+    RecordingHttpServer redirect([&](const std::string&) {
+        return RecordingHttpServer::Reply { 302, "", { "Location: " + tls } };
+    });
+    for (const std::string& url : { tls, redirect.base() + "a" }) {
+        writeBytes(dir.file("a"), "earlier");
+        EXPECT_FALSE(downloadToFile(url, dir.file("a"))) << url;
+        EXPECT_TRUE(mapped("libcurl")) << url;
+        EXPECT_EQ(readBytes(dir.file("a")), "earlier") << url;
+    }
+    EXPECT_EQ(redirect.requests().size(), 1u);
 }
