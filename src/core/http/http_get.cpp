@@ -171,6 +171,45 @@ std::string requestHead(
     return head + cookies + "\r\n";
 }
 
+// Reads from fd into reply until it is whole. Returns why it is not, or "".
+std::string readReply(
+    int fd, HttpReplyReader& reply, const HttpGetOptions& options, Clock::time_point deadline)
+{
+    const auto lowSpeedWindow = std::chrono::seconds(options.lowSpeedSeconds);
+    auto windowStart = Clock::now();
+    long windowBytes = 0;
+    char buffer[16384];
+    while (!reply.complete()) {
+        auto waitUntil = deadline;
+        if (options.lowSpeedSeconds > 0)
+            waitUntil = std::min(waitUntil, windowStart + lowSpeedWindow);
+        if (!waitFor(fd, POLLIN, waitUntil)) {
+            if (Clock::now() >= deadline)
+                return "the exchange timed out";
+            if (Clock::now() < waitUntil)
+                return "waiting for the reply failed";
+        } else {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n == 0)
+                return reply.finish() ? "" : "the connection closed before the reply was whole";
+            if (n < 0)
+                return "receiving failed";
+            windowBytes += n;
+            if (!reply.feed(std::string_view(buffer, static_cast<size_t>(n))))
+                return "the reply is not valid HTTP";
+        }
+        if (options.lowSpeedSeconds > 0 && Clock::now() - windowStart >= lowSpeedWindow) {
+            if (windowBytes < options.lowSpeedBytes * options.lowSpeedSeconds)
+                return "the transfer stalled";
+            windowStart = Clock::now();
+            windowBytes = 0;
+        }
+    }
+    return "";
+}
+
 } // namespace
 
 HttpGetResult httpGet(const std::string& address, const HttpGetOptions& options,
@@ -212,48 +251,9 @@ HttpGetResult httpGet(const std::string& address, const HttpGetOptions& options,
             return !sinkRefused;
         });
         current = &reply;
-        const auto lowSpeedWindow = std::chrono::seconds(options.lowSpeedSeconds);
-        auto windowStart = Clock::now();
-        long windowBytes = 0;
-        char buffer[16384];
-        while (!reply.complete()) {
-            auto waitUntil = deadline;
-            if (options.lowSpeedSeconds > 0)
-                waitUntil = std::min(waitUntil, windowStart + lowSpeedWindow);
-            if (!waitFor(socket.fd(), POLLIN, waitUntil)) {
-                if (Clock::now() >= deadline) {
-                    result.error = "the exchange timed out";
-                    return result;
-                }
-                if (Clock::now() < waitUntil) {
-                    result.error = "waiting for the reply failed";
-                    return result;
-                }
-            } else {
-                const ssize_t n = ::recv(socket.fd(), buffer, sizeof buffer, 0);
-                if (n < 0 && (errno == EINTR || errno == EAGAIN))
-                    continue;
-                if (n <= 0) {
-                    if (n == 0 && reply.finish())
-                        break;
-                    result.error
-                        = n == 0 ? "the connection closed before the reply was whole" : "receiving failed";
-                    return result;
-                }
-                windowBytes += n;
-                if (!reply.feed(std::string_view(buffer, static_cast<size_t>(n)))) {
-                    result.error = sinkRefused ? "the reply was refused" : "the reply is not valid HTTP";
-                    return result;
-                }
-            }
-            if (options.lowSpeedSeconds > 0 && Clock::now() - windowStart >= lowSpeedWindow) {
-                if (windowBytes < options.lowSpeedBytes * options.lowSpeedSeconds) {
-                    result.error = "the transfer stalled";
-                    return result;
-                }
-                windowStart = Clock::now();
-                windowBytes = 0;
-            }
+        if (const std::string error = readReply(socket.fd(), reply, options, deadline); !error.empty()) {
+            result.error = sinkRefused ? "the reply was refused" : error;
+            return result;
         }
         result.status = reply.status();
         if (!following()) {
