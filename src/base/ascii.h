@@ -16,3 +16,14 @@ inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
     }
     return true;
 }
+
+// Spaces and tabs off both ends of a line, and the carriage returns its line
+// end leaves behind.
+inline std::string_view trimLine(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}

@@ -10,15 +10,6 @@
 
 namespace {
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool sameName(std::string_view a, std::string_view b)
 {
     return equalsIgnoringAsciiCase(a, b);
@@ -31,11 +22,12 @@ std::optional<std::string> findSection(const std::string& bytes, const std::stri
     std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
-        const std::string_view t = trim(line);
+        const std::string_view t = trimLine(line);
         if (t.empty() || t.front() != '[')
             continue;
         const size_t close = t.find(']');
-        const std::string_view name = trim(t.substr(1, close == std::string_view::npos ? t.npos : close - 1));
+        const std::string_view name
+            = trimLine(t.substr(1, close == std::string_view::npos ? t.npos : close - 1));
         if (sameName(name, entry))
             return std::string(name);
     }

@@ -12,8 +12,7 @@ bool hasScheme(const std::string& url, std::string_view scheme)
     return equalsIgnoringAsciiCase(std::string_view(url).substr(0, scheme.size()), scheme);
 }
 
-bool plainTransfer(
-    const std::string& url, const DownloadLimits& limits, const std::function<bool(std::string_view)>& sink)
+bool plainTransfer(const std::string& url, const DownloadLimits& limits, const HttpBodySink& sink)
 {
     HttpGetOptions options;
     options.followRedirects = true;

@@ -37,17 +37,15 @@ const Curl* loadCurl()
     return loaded ? &curl : nullptr;
 }
 
-using Sink = std::function<bool(std::string_view)>;
-
 size_t writeBody(char* data, size_t size, size_t count, void* user)
 {
     const size_t total = size * count;
-    return (*static_cast<const Sink*>(user))(std::string_view(data, total)) ? total : 0;
+    return (*static_cast<const HttpBodySink*>(user))(std::string_view(data, total)) ? total : 0;
 }
 
 } // namespace
 
-bool tlsTransfer(const std::string& url, const DownloadLimits& limits, const Sink& sink)
+bool tlsTransfer(const std::string& url, const DownloadLimits& limits, const HttpBodySink& sink)
 {
     const Curl* api = loadCurl();
     if (!api)

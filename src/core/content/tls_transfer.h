@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/content/download.h"
+#include "core/http/http_get.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,5 +11,4 @@
 // every start would cost each user memory and start-up time for addresses a
 // content file rarely names. False when the library is missing or the
 // transfer fails.
-bool tlsTransfer(
-    const std::string& url, const DownloadLimits& limits, const std::function<bool(std::string_view)>& sink);
+bool tlsTransfer(const std::string& url, const DownloadLimits& limits, const HttpBodySink& sink);

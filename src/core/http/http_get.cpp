@@ -212,8 +212,7 @@ std::string readReply(
 
 } // namespace
 
-HttpGetResult httpGet(const std::string& address, const HttpGetOptions& options,
-    const std::function<bool(std::string_view)>& sink)
+HttpGetResult httpGet(const std::string& address, const HttpGetOptions& options, const HttpBodySink& sink)
 {
     HttpGetResult result;
     const auto deadline = Clock::now() + std::chrono::milliseconds(options.totalTimeoutMs);

@@ -28,7 +28,8 @@ struct HttpGetResult {
     std::string tlsRedirect;
 };
 
-// Body bytes of the final reply go to sink as they arrive; a sink returning
-// false ends the exchange.
-HttpGetResult httpGet(
-    const std::string& url, const HttpGetOptions& options, const std::function<bool(std::string_view)>& sink);
+// Takes body bytes as they arrive; false ends the transfer.
+using HttpBodySink = std::function<bool(std::string_view)>;
+
+// Body bytes of the final reply go to sink.
+HttpGetResult httpGet(const std::string& url, const HttpGetOptions& options, const HttpBodySink& sink);

@@ -3,6 +3,7 @@
 #include "base/ascii.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -10,46 +11,11 @@ namespace {
 constexpr size_t kMaxHeadBytes = 64 * 1024;
 constexpr size_t kMaxLineBytes = 8 * 1024;
 
-std::string_view trim(std::string_view s)
+// Digits of the base and nothing else, within 64 bits.
+bool parseUnsigned(std::string_view s, int base, uint64_t& value)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool parseDecimal(std::string_view s, uint64_t& value)
-{
-    if (s.empty() || s.size() > 18)
-        return false;
-    value = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
-}
-
-bool parseHex(std::string_view s, uint64_t& value)
-{
-    if (s.empty() || s.size() > 15)
-        return false;
-    value = 0;
-    for (char c : s) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        value = value * 16 + static_cast<uint64_t>(digit);
-    }
-    return true;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
+    return !s.empty() && ec == std::errc() && end == s.data() + s.size();
 }
 
 // The last coding of a Transfer-Encoding value.
@@ -57,7 +23,7 @@ bool endsChunked(std::string_view value)
 {
     const size_t comma = value.rfind(',');
     return equalsIgnoringAsciiCase(
-        trim(comma == std::string_view::npos ? value : value.substr(comma + 1)), "chunked");
+        trimLine(comma == std::string_view::npos ? value : value.substr(comma + 1)), "chunked");
 }
 
 } // namespace
@@ -130,13 +96,13 @@ bool HttpReplyReader::parseHead(std::string_view head)
 {
     headers_.clear();
     size_t lineEnd = head.find('\n');
-    const std::string_view statusLine = trim(head.substr(0, lineEnd));
+    const std::string_view statusLine = trimLine(head.substr(0, lineEnd));
     // "HTTP/1.x NNN reason"
     if (statusLine.size() < 12 || statusLine.substr(0, 7) != "HTTP/1." || statusLine[7] < '0'
         || statusLine[7] > '9' || statusLine[8] != ' ')
         return false;
     uint64_t code = 0;
-    if (!parseDecimal(statusLine.substr(9, 3), code) || code < 100
+    if (!parseUnsigned(statusLine.substr(9, 3), 10, code) || code < 100
         || (statusLine.size() > 12 && statusLine[12] != ' '))
         return false;
     status_ = static_cast<int>(code);
@@ -146,12 +112,13 @@ bool HttpReplyReader::parseHead(std::string_view head)
         lineEnd = head.find('\n', start);
         const std::string_view line
             = head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
-        if (trim(line).empty())
+        if (trimLine(line).empty())
             continue;
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0 || line.front() == ' ' || line.front() == '\t')
             return false;
-        headers_.emplace_back(std::string(line.substr(0, colon)), std::string(trim(line.substr(colon + 1))));
+        headers_.emplace_back(
+            std::string(line.substr(0, colon)), std::string(trimLine(line.substr(colon + 1))));
     }
 
     if (status_ < 200)
@@ -173,7 +140,7 @@ bool HttpReplyReader::parseHead(std::string_view head)
     if (!lengths.empty()) {
         for (const auto& length : lengths) {
             uint64_t value = 0;
-            if (!parseDecimal(trim(length), value) || (length != lengths.front()))
+            if (!parseUnsigned(trimLine(length), 10, value) || (length != lengths.front()))
                 return false;
             remaining_ = value;
         }
@@ -191,7 +158,7 @@ HttpReplyReader::Line HttpReplyReader::takeLine(std::string& line)
         return buffer_.size() <= kMaxLineBytes ? Line::Wait : Line::TooLong;
     if (end > kMaxLineBytes)
         return Line::TooLong;
-    line = std::string(trim(std::string_view(buffer_).substr(0, end)));
+    line = std::string(trimLine(std::string_view(buffer_).substr(0, end)));
     buffer_.erase(0, end + 1);
     return Line::Taken;
 }
@@ -227,7 +194,7 @@ bool HttpReplyReader::readBody()
             if (const Line l = takeLine(line); l != Line::Taken)
                 return l == Line::Wait || fail();
             uint64_t size = 0;
-            if (!parseHex(trim(std::string_view(line).substr(0, line.find(';'))), size))
+            if (!parseUnsigned(trimLine(std::string_view(line).substr(0, line.find(';'))), 16, size))
                 return fail();
             remaining_ = size;
             state_ = size == 0 ? State::Trailers : State::ChunkData;
