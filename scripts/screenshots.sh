@@ -2,7 +2,8 @@
 # Takes the README's screenshots (docs/screenshots/*.png): every window of the
 # client against the reference service, on a private X display with a window
 # manager and a notification area, driven with xdotool as a user would.
-# As root everything runs in a network namespace of its own and the tunnel is
+# As root everything runs in a network namespace of its own
+# (tests/support/run_in_netns.sh) and the tunnel is
 # the remote-access service's simulated one, as in scripts/run-demo.sh; without
 # root the connected window is left out. Rerun it after a change to a window.
 set -euo pipefail
@@ -16,16 +17,8 @@ if [ -z "${ZAVTREL_SHOTS_INSIDE:-}" ]; then
   bash scripts/install-deps.sh
   cmake --preset default >/dev/null
   cmake --build --preset default --target zavtrel zavtrel-service zavtrel-rasd rasdial
-  if [ "$(id -u)" -eq 0 ] && ip netns add "zavtrel-shots-$$" 2>/dev/null; then
-    ns="zavtrel-shots-$$"
-    ip -n "$ns" link set lo up
-    made_dir=no
-    [ -d /run/zavtrel ] || { mkdir -p /run/zavtrel && made_dir=yes; }
-    status=0
-    ip netns exec "$ns" env ZAVTREL_SHOTS_INSIDE=1 bash "$0" "$@" || status=$?
-    ip netns del "$ns" 2>/dev/null || true
-    [ $made_dir = yes ] && rmdir /run/zavtrel 2>/dev/null
-    exit $status
+  if [ "$(id -u)" -eq 0 ]; then
+    exec bash tests/support/run_in_netns.sh env ZAVTREL_SHOTS_INSIDE=1 bash "$0" "$@"
   fi
   echo "Not root: no remote-access service, so the connected window is left out."
 fi
@@ -41,12 +34,10 @@ cp -r "$bin/zavtrel" "$bin/zavtrel_web.so" "$bin/res" "$bin/ruffle" "$app/"
 export XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" HOME="$work/home"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR" "$HOME"
 if [ -n "${ZAVTREL_SHOTS_INSIDE:-}" ]; then
-  mount -t tmpfs -o mode=0755 zavtrel-shots /run/zavtrel
   printf '[backend]\r\nname=simulate\r\nscenario=shots-scenario.ini\r\n' >"$work/rasd.ini"
   printf '[scenario]\r\nresult=success\r\n' >"$work/shots-scenario.ini"
   "$bin/zavtrel-rasd" --group "$demo_group" --config "$work/rasd.ini" 2>"$work/rasd.log" &
   rasd=$!
-  sysctl -qw net.ipv4.ping_group_range="0 2147483647"
   chown -R "$demo_user:$demo_user" "$app" "$XDG_RUNTIME_DIR" "$TMPDIR" "$HOME"
   as_user=(setpriv --reuid="$demo_user" --regid="$demo_user" --groups="$demo_group" --)
 fi
@@ -56,7 +47,6 @@ xvfb= wm= tray= service= client=
 cleanup() {
   for pid in $client $service $rasd $tray $wm $xvfb; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  [ -n "${ZAVTREL_SHOTS_INSIDE:-}" ] && umount /run/zavtrel 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
