@@ -15,7 +15,17 @@ mount -t devpts devpts /dev/pts -o newinstance,ptmxmode=0666
 mount --bind /dev/pts/ptmx /dev/ptmx
 mount -t tmpfs tmpfs /run
 mkdir -p /run/lock /run/netns /run/out
+# A checkout under the host's /tmp stays in sight below the guest's own /tmp.
+mkdir -p /run/hosttmp
+mount --bind /tmp /run/hosttmp
 mount -t tmpfs tmpfs /tmp
+case "$zv_script" in
+    /tmp/?*/*)
+        top=${zv_script#/tmp/}
+        top=${top%%/*}
+        mkdir -p "/tmp/$top" && mount --bind "/run/hosttmp/$top" "/tmp/$top"
+        ;;
+esac
 # The root is the host's file system, read-only; /etc/ppp gets a private writable copy
 # (pppd wants chap-secrets there). cp may fail on unreadable files as an unprivileged host user.
 mkdir -p /run/etcppp; cp -a /etc/ppp/. /run/etcppp/ 2>/dev/null; mount --bind /run/etcppp /etc/ppp
